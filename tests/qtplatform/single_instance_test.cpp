@@ -1,0 +1,74 @@
+#include "qtplatform/single_instance.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSysInfo>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace quillon::qtplatform;
+
+namespace {
+QString uniqueKey() { return QStringLiteral("quillon-test-") + QUuid::createUuid().toString(QUuid::Id128).left(16); }
+}  // namespace
+
+TEST(SingleInstance, KeyDependsOnUserProgramAndFolderAndIsSocketSafe) {
+  QString a = SingleInstanceGuard::keyFor("quillon", "/data/one/");
+  EXPECT_EQ(a, SingleInstanceGuard::keyFor("quillon", "/data/one"));  // trailing slash alike
+  EXPECT_NE(a, SingleInstanceGuard::keyFor("quillon", "/data/two/"));
+  EXPECT_NE(a, SingleInstanceGuard::keyFor("other", "/data/one/"));
+  EXPECT_FALSE(SingleInstanceGuard::keyFor("we ird/name", "/x").contains('/'));
+  EXPECT_LT(a.size(), 60);
+}
+
+TEST(SingleInstance, SecondClaimAsksTheFirstToComeForwardAndFails) {
+  QString key = uniqueKey();
+  SingleInstanceGuard first(key);
+  ASSERT_TRUE(first.claim());
+  int activations = 0;
+  QObject::connect(&first, &SingleInstanceGuard::activationRequested, [&] { ++activations; });
+
+  // The second start runs in its own thread, as it would in its own process, while this
+  // thread keeps serving the first instance's socket.
+  bool secondIsFirst = true;
+  bool done = false;
+  std::thread second([&] {
+    SingleInstanceGuard guard(key);
+    secondIsFirst = guard.claim();
+    done = true;
+  });
+  QElapsedTimer timer;
+  timer.start();
+  while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  second.join();
+  EXPECT_FALSE(secondIsFirst);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(activations, 1);
+}
+
+TEST(SingleInstance, ALockLeftByAGoneProcessDoesNotBlockTheNextStart) {
+  QString key = uniqueKey();
+  SingleInstanceGuard probe(key);
+  {
+    // A lock file naming a process that no longer exists, as a crash leaves it.
+    QFile file(probe.lockFilePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("999999999\nquillon\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+  }
+  EXPECT_TRUE(probe.claim());
+  EXPECT_TRUE(probe.isFirstInstance());
+}
+
+TEST(SingleInstance, ReleasedGuardLetsTheNextInstanceIn) {
+  QString key = uniqueKey();
+  {
+    SingleInstanceGuard first(key);
+    ASSERT_TRUE(first.claim());
+  }
+  SingleInstanceGuard next(key);
+  EXPECT_TRUE(next.claim());
+}
