@@ -1,0 +1,21 @@
+#pragma once
+// Turning status codes into exceptions at component boundaries, and back.
+#include <exception>
+
+#include "serial/errors/exceptions.h"
+
+namespace quillon {
+
+// Returns `code` unchanged when it is 0 or positive, or when the component is being loaded
+// from a stored form; otherwise throws:
+//   the tree's class for the code (message = the code's text, code() = the code);
+//   EInOutError for -2 ... -162 (errorNumber() = the positive number), EOutOfMemory for -8;
+//   EAPDException "Veld exception" with code 0 for anything else.
+int RaiseOnError(int code);
+int RaiseOnError(bool loadingFromStoredForm, int code);
+
+// The status code an exception stands for: EAPDException its code, EInOutError its number
+// negated, out of memory -8, anything else -9999.
+int CodeOfException(const std::exception& e);
+
+}  // namespace quillon
