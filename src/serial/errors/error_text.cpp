@@ -2,15 +2,55 @@
 
 #include <cstring>
 
-namespace quillon {
+#include "serial/errors/message_resources.h"
+#include "serial/errors/string_resource.h"
 
-// Interim: the operating system's texts only, until the message tables are generated.
-std::string ErrorText(int code) {
-  if (code == 0) return "OK";
-  int number = code < 0 ? -code : code;
-  return std::strerror(number);
+namespace quillon {
+namespace {
+
+constexpr size_t kMaxTextLength = 255;
+
+const TAdStringResource& errorStrings() {
+  static const TAdStringResource table(kErrorStringsResource);
+  return table;
 }
 
-std::string FaxStatusText(int) { return {}; }
+const TAdStringResource& faxStrings() {
+  static const TAdStringResource table(kFaxStringsResource);
+  return table;
+}
+
+// The operating system's description, or empty when it has none for the number.
+std::string systemText(int number) {
+  char buffer[256] = {};
+  // The GNU variant returns a pointer that may or may not be `buffer`.
+  const char* text = strerror_r(number, buffer, sizeof buffer);
+  std::string s = text ? text : "";
+  if (s.rfind("Unknown error", 0) == 0) return {};
+  return s;
+}
+
+}  // namespace
+
+std::string TidyText(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    char d = static_cast<unsigned char>(c) < 32 || c == 127 ? ' ' : c;
+    if (d == ' ' && !out.empty() && out.back() == ' ') continue;
+    out += d;
+  }
+  return out;
+}
+
+std::string ErrorTextFrom(const TAdStringResource& table, int code) {
+  uint32_t number = code < 0 ? uint32_t(-(int64_t)code) : uint32_t(code);
+  std::string text = table.Has(number) ? table.GetString(number) : TidyText(systemText(int(number)));
+  if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);
+  return text;
+}
+
+std::string ErrorText(int code) { return ErrorTextFrom(errorStrings(), code); }
+
+std::string FaxStatusText(int code) { return code < 0 ? std::string() : faxStrings().GetString(uint32_t(code)); }
 
 }  // namespace quillon
