@@ -1,0 +1,63 @@
+#pragma once
+// A serial device on a termios file descriptor: a real port (/dev/ttyS0, /dev/ttyUSB0,
+// /dev/ttyACM0) or a pseudo-terminal. Opened for exclusive use: TIOCEXCL plus an flock, so a
+// second opener, in this program or another, is refused with kSerialAccessDenied.
+#include <atomic>
+#include <mutex>
+
+#include "platform/serial_device.h"
+
+namespace quillon::platform {
+
+enum class SerialPresence { missing, available, inUse, noAccess };
+
+class PosixSerialDevice final : public SerialDevice {
+ public:
+  // Opens `path` raw, non-blocking, 19200 8N1 until settings are applied.
+  static SerialOpenResult open(const std::string& path);
+  // Takes over a descriptor opened by someone else (it stays theirs: a new open file
+  // description is made, so its flags are not touched). Line settings are kept as they are.
+  static SerialOpenResult adopt(int fd);
+  // Whether a device exists at `path` and can be opened now; opens and closes it at once.
+  static SerialPresence probe(const std::string& path);
+
+  ~PosixSerialDevice() override;
+
+  long read(std::uint8_t* data, std::size_t size) override;
+  long write(const std::uint8_t* data, std::size_t size, int timeoutMs) override;
+  int getSettings(SerialSettings& settings) override;
+  int setSettings(const SerialSettings& settings) override;
+  int setDtr(bool on) override;
+  int setRts(bool on) override;
+  int modemStatus(std::uint8_t& status) override;
+  int lineStatus(SerialLineStatus& status) override;
+  int purge(bool receive, bool transmit) override;
+  std::uint32_t waitEvent(std::uint32_t mask, int timeoutMs) override;
+  void cancelWait() override;
+  std::string name() const override { return name_; }
+
+ private:
+  PosixSerialDevice(int fd, std::string name, bool locked);
+  bool makeWakePipe();
+  bool setModemLine(int line, bool on);
+  void primeStatus();
+  std::uint32_t pollStatusChanges();  // event bits of modem lines and line errors seen now
+
+  int fd_;
+  int wake_[2] = {-1, -1};
+  std::string name_;
+  bool locked_;
+  // Settings the termios record cannot hold (XON/XOFF limits, DSR output flow, DTR mode).
+  std::mutex settingsMutex_;
+  SerialSettings extra_;
+  // Drivers without modem lines (pseudo-terminals) answer ENOTTY: then nothing is polled.
+  std::atomic<bool> modemLinesSupported_{true};
+  std::atomic<bool> countersSupported_{true};
+  std::atomic<std::uint8_t> pendingErrors_{0};
+  std::uint8_t lastModem_ = 0;  // comm thread only
+  struct Counters {
+    int overrun = 0, parity = 0, frame = 0, brk = 0, bufOverrun = 0;
+  } lastCounts_;  // comm thread only
+};
+
+}  // namespace quillon::platform
