@@ -1,0 +1,71 @@
+#include "faximage/fax_page_reader.h"
+
+#include <algorithm>
+
+#include "faximage/byte_order.h"
+#include "serial/errors/error_codes.h"
+
+namespace quillon::faximage {
+
+int FaxPageReader::open(const std::string& fileName) {
+  int status = file_.openRead(fileName);
+  if (status != ecOK) return status;
+  uint8_t b[kFaxHeaderSize];
+  status = file_.readExact(b, sizeof b, ecFaxBadFormat);
+  if (status != ecOK) return status;
+  header_ = FaxHeader::parse(b);
+  return header_.signatureOk ? ecOK : ecFaxBadFormat;
+}
+
+int FaxPageReader::findPage(unsigned page) {
+  if (page == 0 || page > header_.pageCount) return ecFaxBadFormat;
+  uint64_t fileSize = 0;
+  int status = file_.size(fileSize);
+  if (status != ecOK) return status;
+  uint64_t offset = header_.firstPageOffset;
+  for (unsigned n = 1;; ++n) {
+    if (offset + kPageHeaderSize > fileSize) return ecFaxBadFormat;  // chain leaves the file
+    uint8_t b[kPageHeaderSize];
+    if ((status = file_.seek(offset)) != ecOK) return status;
+    if ((status = file_.readExact(b, sizeof b, ecFaxBadFormat)) != ecOK) return status;
+    page_ = PageHeader::parse(b);
+    if (n == page) break;
+    offset += kPageHeaderSize + page_.dataLength;
+  }
+  dataOffset_ = offset + kPageHeaderSize;
+  bytesRead_ = 0;
+  return ecOK;
+}
+
+int FaxPageReader::nextChunk(const uint8_t*& data, size_t& size) {
+  data = buffer_.data();
+  size = 0;
+  for (;;) {
+    uint64_t left = page_.dataLength - std::min<uint64_t>(bytesRead_, page_.dataLength);
+    if (left == 0) return ecOK;
+    size_t want;
+    if (page_.lengthWords()) {
+      // A length word cut off by the end of the page's data ends the page.
+      if (left < 2) {
+        bytesRead_ = page_.dataLength;
+        return ecOK;
+      }
+      uint8_t word[2];
+      int status = file_.readExact(word, 2, ecFaxBadFormat);
+      if (status != ecOK) return status;
+      bytesRead_ += 2;
+      // Records longer than 4096 are read as 4096; none reaches past the page's data.
+      want = size_t(std::min<uint64_t>({le16(word), kMaxLineRecord, left - 2}));
+      if (want == 0) continue;  // an empty record
+    } else {
+      want = size_t(std::min<uint64_t>(left, buffer_.size()));
+    }
+    int status = file_.readExact(buffer_.data(), want, ecFaxBadFormat);
+    if (status != ecOK) return status;
+    bytesRead_ += want;
+    size = want;
+    return ecOK;
+  }
+}
+
+}  // namespace quillon::faximage

@@ -1,0 +1,38 @@
+#pragma once
+// Reads a fax file: the header, the page chain and a page's data in chunks (one line record
+// at a time for pages of line records, else blocks of up to 4096 bytes).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "faximage/fax_file.h"
+#include "faximage/posix_file.h"
+
+namespace quillon::faximage {
+
+class FaxPageReader {
+ public:
+  // Opens the file and checks its header (-8001 for a bad signature or a short file).
+  int open(const std::string& fileName);
+  const FaxHeader& header() const { return header_; }
+
+  // Walks the chain to page `page` (1-based) and positions at its data.
+  int findPage(unsigned page);
+  const PageHeader& page() const { return page_; }
+  uint64_t pageDataOffset() const { return dataOffset_; }
+
+  // The next chunk of the current page's coded data; an empty chunk at the end of the page.
+  // A read inside the declared data that finds the end of the file gives -8001.
+  int nextChunk(const uint8_t*& data, size_t& size);
+  uint64_t bytesRead() const { return bytesRead_; }  // of the page, length words included
+
+ private:
+  PosixFile file_;
+  FaxHeader header_;
+  PageHeader page_;
+  uint64_t dataOffset_ = 0;
+  uint64_t bytesRead_ = 0;
+  std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kMaxLineRecord);
+};
+
+}  // namespace quillon::faximage

@@ -1,0 +1,146 @@
+#include "faximage/mh_decoder.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "faximage/mh_tree.h"
+
+namespace quillon::faximage {
+namespace {
+
+constexpr int kLookupBits = 13;  // the longest code
+
+enum class Kind : uint8_t { Leaf, Invalid, FillZeros };
+struct Lookup {
+  int16_t value;  // run length or kEolLeaf for a leaf
+  uint8_t bits;   // bits the entry consumes
+  Kind kind;
+};
+
+// For every 13-bit window (first bit in bit 0), where the tree walk from the root ends:
+// at a leaf, at a missing successor, or at the fill node after eleven 0 bits.
+struct LookupTables {
+  Lookup table[2][1 << kLookupBits];
+  LookupTables() {
+    for (int c = 0; c < 2; ++c) {
+      const MhTree& tree = MhTree::of(static_cast<Colour>(c));
+      for (int window = 0; window < (1 << kLookupBits); ++window) {
+        int16_t node = 0;
+        for (int i = 0; i < kLookupBits; ++i) {
+          node = tree.nodes[node].next[(window >> i) & 1];
+          uint8_t used = uint8_t(i + 1);
+          if (node == kNoNode) {
+            table[c][window] = {0, used, Kind::Invalid};
+            break;
+          }
+          if (node == tree.zeroNode) {
+            table[c][window] = {0, used, Kind::FillZeros};
+            break;
+          }
+          if (tree.nodes[node].leaf != kNoLeaf) {
+            table[c][window] = {tree.nodes[node].leaf, used, Kind::Leaf};
+            break;
+          }
+        }
+      }
+    }
+  }
+};
+
+const LookupTables& lookupTables() {
+  static const LookupTables t;
+  return t;
+}
+
+}  // namespace
+
+size_t MhReferenceDecoder::feed(const uint8_t* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    if (lines_.finished()) return i;
+    for (int b = 0; b < 8; ++b) {
+      if (lines_.finished()) break;
+      int bit = (data[i] >> b) & 1;
+      if (skippingOnes_) {
+        if (bit) continue;
+        skippingOnes_ = false;
+      }
+      const MhTree& tree = MhTree::of(lines_.colour());
+      node_ = tree.nodes[node_].next[bit];
+      if (node_ == kNoNode) {
+        lines_.invalidCode();
+        node_ = 0;
+        skippingOnes_ = true;
+      } else if (tree.nodes[node_].leaf != kNoLeaf) {
+        lines_.leaf(tree.nodes[node_].leaf);
+        node_ = 0;
+      }
+    }
+  }
+  return size;
+}
+
+MhDecoder::MhDecoder(LineAssembler& lines) : lines_(lines) { lookupTables(); }
+
+size_t MhDecoder::feed(const uint8_t* data, size_t size) {
+  in_ = data;
+  inEnd_ = data + size;
+  run(false);
+  size_t used = size_t(in_ - data);
+  in_ = inEnd_ = nullptr;
+  return used;
+}
+
+void MhDecoder::finish() { run(true); }
+
+void MhDecoder::run(bool atEnd) {
+  const LookupTables& t = lookupTables();
+  for (;;) {
+    if (lines_.finished()) return;
+    while (count_ <= 56 && in_ != inEnd_) {
+      bits_ |= uint64_t(*in_++) << count_;
+      count_ += 8;
+    }
+    if (count_ == 0) return;
+    switch (mode_) {
+      case Mode::SkipOnes: {
+        int ones = std::min(std::countr_one(bits_), count_);
+        consume(ones);
+        if (count_ > 0) mode_ = Mode::Code;
+        else if (in_ == inEnd_) return;
+        break;
+      }
+      case Mode::FillZeros: {
+        int zeros = std::min(std::countr_zero(bits_), count_);
+        if (zeros == count_) {  // all zero so far
+          consume(zeros);
+          if (in_ == inEnd_) return;
+          break;
+        }
+        consume(zeros + 1);  // the zeros and the 1 that ends the EOL
+        mode_ = Mode::Code;
+        lines_.leaf(kEolLeaf);
+        break;
+      }
+      case Mode::Code: {
+        if (count_ < kLookupBits && in_ != inEnd_) break;  // refill first
+        const Lookup& e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
+        if (e.bits > count_) {
+          if (atEnd || in_ == inEnd_) return;  // the code is not complete (yet)
+          break;
+        }
+        consume(e.bits);
+        if (e.kind == Kind::Leaf) {
+          lines_.leaf(e.value);
+        } else if (e.kind == Kind::Invalid) {
+          lines_.invalidCode();
+          mode_ = Mode::SkipOnes;
+        } else {
+          mode_ = Mode::FillZeros;
+        }
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace quillon::faximage
