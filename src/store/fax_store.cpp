@@ -36,6 +36,14 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
+// Texts longer than their field are cut to its width (the entry fields enforce the same
+// limits); that is not a failure.
+bool putText(Table& t, const char* field, const std::string& text) {
+  int i = t.fieldIndex(field);
+  if (i < 0) return false;
+  return t.replace(field, std::string_view(text).substr(0, t.fields()[i].width));
+}
+
 bool fileExists(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
@@ -212,9 +220,9 @@ bool FaxStore::appendSent(const SentEntry& entry) {
 
 bool FaxStore::editSent(const SentEntry& entry) {
   Table& t = *faxTable_;
-  bool ok = t.replace(sentfield::RECIPIENT, entry.recipient);
-  ok = t.replace(sentfield::SUBJECT, entry.subject) && ok;
-  ok = t.replace(sentfield::PHONE, entry.phone) && ok;
+  bool ok = putText(t, sentfield::RECIPIENT, entry.recipient);
+  ok = putText(t, sentfield::SUBJECT, entry.subject) && ok;
+  ok = putText(t, sentfield::PHONE, entry.phone) && ok;
   ok = saveRichText(t, sentfield::RTFCOVER, entry.rtfCover) && ok;
   ok = saveRichText(t, sentfield::RTFDOC, entry.rtfDoc) && ok;
   return t.commit() && ok;
@@ -230,12 +238,12 @@ bool FaxStore::writeSendOutcome(int pages, const std::string& result, const std:
   Table& t = *faxTable_;
   if (t.eof()) return false;
   bool ok = t.replaceNumber(sentfield::PAGES, std::clamp(pages, 0, 99));
-  ok = t.replace(sentfield::LASTRESULT, result) && ok;
-  ok = t.replace(sentfield::PHONE, phone) && ok;
+  ok = putText(t, sentfield::LASTRESULT, result) && ok;
+  ok = putText(t, sentfield::PHONE, phone) && ok;
   if (isSuccessResult(result)) {
     ok = t.replaceLogical(sentfield::SENT, true) && ok;
     ok = t.replaceDate(sentfield::DATESENT, date) && ok;
-    ok = t.replace(sentfield::TIMESENT, timeHHMM) && ok;
+    ok = putText(t, sentfield::TIMESENT, timeHHMM) && ok;
   }
   return t.commit() && ok;
 }
@@ -244,17 +252,17 @@ bool FaxStore::appendReceived(const ReceivedEntry& entry) {
   Table& t = *recTable_;
   if (!t.appendBlank()) return false;
   bool ok = t.replaceDate(recfield::DATEREC, entry.date);
-  ok = t.replace(recfield::TIMEREC, entry.time) && ok;
-  ok = t.replace(recfield::FROM, entry.from) && ok;
+  ok = putText(t, recfield::TIMEREC, entry.time) && ok;
+  ok = putText(t, recfield::FROM, entry.from) && ok;
   ok = t.replaceNumber(recfield::PAGES, std::clamp(entry.pages, 0, 99)) && ok;
-  ok = t.replace(recfield::FAXFILE, entry.faxFile) && ok;
+  ok = putText(t, recfield::FAXFILE, entry.faxFile) && ok;
   return t.commit() && ok;
 }
 
 bool FaxStore::setNotes(const std::string& notes) {
   Table& t = *recTable_;
   if (t.eof()) return false;
-  bool ok = t.replace(recfield::NOTES, notes);
+  bool ok = putText(t, recfield::NOTES, notes);
   return t.commit() && ok;
 }
 
@@ -305,6 +313,9 @@ long FaxStore::deleteFor(TableKind kind, const std::string& condition) {
   environment_.setDeleted(true);
   t.setOrder(order);
   if (remembered >= 1 && remembered <= t.recCount()) t.go(remembered);
+  // A remembered record that is now hidden is not shown as current: take the next one in
+  // the order, or no current record when the list became empty.
+  if (!t.eof() && t.viewPosition(t.recNo()) < 0) t.skip(1);
   return parsed ? count : -1;
 }
 

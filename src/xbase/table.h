@@ -31,6 +31,11 @@
 
 namespace quillon::xbase {
 
+enum class OpenMode {
+  Exclusive,  // read and write; nobody else may open the table meanwhile
+  ReadOnly,   // for dump and check tools: shared lock, nothing is written (no index repair)
+};
+
 struct TagInfo {
   std::string name;     // upper case, at most 10 characters
   std::string key;      // key expression as stored
@@ -58,6 +63,7 @@ class Record {
   std::shared_ptr<const std::vector<int>> offsets_;
   std::string bytes_;
   long recNo_ = 0;
+  bool visualFox_ = false;
   int index(std::string_view field) const;
 };
 
@@ -76,7 +82,7 @@ class Table {
   // Opens exclusively (sx_Use). Reads the .FPT and the production .CDX of the same base
   // name when present. Index tags that cannot be used (foreign expression, damage) are
   // dropped and reported through indexProblems(); the .CDX is then rewritten from the table.
-  bool open(const std::string& path);
+  bool open(const std::string& path, OpenMode mode = OpenMode::Exclusive);
   void close();
   bool isOpen() const;
   const std::string& path() const;

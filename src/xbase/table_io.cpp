@@ -1,0 +1,164 @@
+#include "xbase/table_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/file_io.h"
+#include "xbase/field_codec.h"
+#include "xbase/memo_file.h"
+
+namespace quillon::xbase {
+
+bool preadAll(int fd, void* buffer, size_t size, std::uint64_t offset) {
+  auto* p = static_cast<char*>(buffer);
+  while (size > 0) {
+    ssize_t r = ::pread(fd, p, size, static_cast<off_t>(offset));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    p += r;
+    size -= static_cast<size_t>(r);
+    offset += static_cast<std::uint64_t>(r);
+  }
+  return true;
+}
+
+bool pwriteAll(int fd, const void* buffer, size_t size, std::uint64_t offset) {
+  const auto* p = static_cast<const char*>(buffer);
+  while (size > 0) {
+    ssize_t r = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    p += r;
+    size -= static_cast<size_t>(r);
+    offset += static_cast<std::uint64_t>(r);
+  }
+  return true;
+}
+
+bool scanRecords(int fd, const DbfHeader& header, long first, long last,
+                 const std::function<void(long, std::string_view)>& visit) {
+  const size_t length = header.recordLength;
+  const long perChunk = std::max<long>(1, static_cast<long>((1 << 20) / length));
+  std::string chunk;
+  for (long n = first; n <= last; n += perChunk) {
+    long count = std::min(perChunk, last - n + 1);
+    chunk.resize(static_cast<size_t>(count) * length);
+    if (!preadAll(fd, chunk.data(), chunk.size(),
+                  header.headerLength + std::uint64_t(n - 1) * length))
+      return false;
+    for (long i = 0; i < count; ++i)
+      visit(n + i, std::string_view(chunk).substr(static_cast<size_t>(i) * length, length));
+  }
+  return true;
+}
+
+std::optional<std::string> readFileBytes(const std::string& path, std::string* error) {
+  std::string why;
+  auto bytes = platform::readWholeFile(path, &why);
+  if (!bytes && error) *error = why.empty() ? path + " does not exist" : path + ": " + why;
+  return bytes;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& bytes, std::string* error) {
+  try {
+    platform::writeFileAtomically(path, bytes);
+    return true;
+  } catch (const platform::FileWriteError& e) {
+    if (error) *error = e.what();
+    return false;
+  }
+}
+
+bool packTable(int fd, const DbfHeader& header, MemoFile* memo, const std::string& path,
+               const std::string& memoPath, PackResult& result, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::string tempTable = path + ".pack~";
+  std::string tempMemo = memoPath.empty() ? "" : memoPath + ".pack~";
+  int out = ::open(tempTable.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (out < 0) return fail("cannot create " + tempTable + ": " + std::strerror(errno));
+  ::flock(out, LOCK_EX | LOCK_NB);
+  auto abandon = [&](const std::string& why) {
+    ::close(out);
+    ::unlink(tempTable.c_str());
+    if (!tempMemo.empty()) ::unlink(tempMemo.c_str());
+    return fail(why);
+  };
+  MemoFile newMemo;
+  std::string err;
+  if (memo) {
+    std::string bytes = MemoFile::emptyFileBytes(memo->blockSize());
+    if (!writeFileReplacing(tempMemo, bytes, &err) || !newMemo.open(tempMemo, &err))
+      return abandon(err);
+  }
+  std::vector<int> memoFields;
+  for (size_t i = 0; i < header.fields.size(); ++i) {
+    char t = header.fields[i].type;
+    if (t == 'M' || t == 'G' || t == 'P') memoFields.push_back(static_cast<int>(i));
+  }
+  std::uint32_t kept = 0;
+  std::string buffer;
+  std::uint64_t at = header.headerLength;
+  bool failed = false;
+  auto flush = [&]() {
+    if (!buffer.empty() && !pwriteAll(out, buffer.data(), buffer.size(), at)) failed = true;
+    at += buffer.size();
+    buffer.clear();
+  };
+  bool ok = scanRecords(fd, header, 1, header.recordCount, [&](long, std::string_view rec) {
+    if (failed || rec[0] == '*') return;
+    std::string copy(rec);
+    for (int i : memoFields) {
+      const FieldDef& f = header.fields[i];
+      std::string_view raw = std::string_view(copy).substr(header.offsets[i], f.width);
+      std::uint32_t block = 0;
+      if (memo) {
+        auto old = memoBlock(raw, header.visualFox());
+        std::optional<std::string> data;
+        if (old && *old) data = memo->read(*old, nullptr);
+        // A memo pointer that leads nowhere is dropped (the memo reads empty either way).
+        if (data && !data->empty()) {
+          auto written = newMemo.write(*data, &err);
+          if (!written) {
+            failed = true;
+            return;
+          }
+          block = *written;
+        }
+      }
+      copy.replace(header.offsets[i], f.width, encodeMemoBlock(block, f.width, header.visualFox()));
+    }
+    buffer += copy;
+    ++kept;
+    if (buffer.size() >= (1u << 20)) flush();
+  });
+  flush();
+  if (!ok || failed) return abandon("cannot pack " + path + (err.empty() ? "" : ": " + err));
+  // The old header as it was (foreign extras such as a backlink area stay), new count.
+  std::string head(header.headerLength, '\0');
+  if (!preadAll(fd, head.data(), head.size(), 0)) return abandon("cannot read " + path);
+  head.replace(1, 7, dbfUpdateBytes(kept));
+  char eofMark = 0x1A;
+  if (!pwriteAll(out, head.data(), head.size(), 0) || !pwriteAll(out, &eofMark, 1, at) ||
+      ::ftruncate(out, static_cast<off_t>(at + 1)) != 0 || ::fsync(out) != 0)
+    return abandon("cannot write " + tempTable + ": " + std::strerror(errno));
+  newMemo.close();
+  if (memo && ::rename(tempMemo.c_str(), memoPath.c_str()) != 0)
+    return abandon("cannot replace " + memoPath + ": " + std::strerror(errno));
+  if (::rename(tempTable.c_str(), path.c_str()) != 0) {
+    ::close(out);
+    return fail("cannot replace " + path + ": " + std::strerror(errno));
+  }
+  result.fd = out;
+  result.recordCount = kept;
+  return true;
+}
+
+}  // namespace quillon::xbase

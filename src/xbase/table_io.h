@@ -1,0 +1,41 @@
+#pragma once
+// File access shared by the table code: whole reads and writes at an offset, scans of
+// records in large chunks, whole-file replacement, and pack.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "xbase/dbf_header.h"
+
+namespace quillon::xbase {
+
+class MemoFile;
+
+bool preadAll(int fd, void* buffer, size_t size, std::uint64_t offset);
+bool pwriteAll(int fd, const void* buffer, size_t size, std::uint64_t offset);
+
+// Calls `visit` for records first..last (record number, record bytes), reading the file in
+// large chunks. False when the file cannot be read.
+bool scanRecords(int fd, const DbfHeader& header, long first, long last,
+                 const std::function<void(long, std::string_view)>& visit);
+
+std::optional<std::string> readFileBytes(const std::string& path, std::string* error);
+// Replaces the file through a temporary file and a rename.
+bool writeFileReplacing(const std::string& path, const std::string& bytes, std::string* error);
+
+struct PackResult {
+  int fd = -1;  // the new table file, open and locked
+  std::uint32_t recordCount = 0;
+};
+
+// Writes the table without its flagged records (and a memo file holding only the memos of
+// the kept records) beside the old files, then renames them over the old ones: memo file
+// first, table last. The old table's lock stays held until the caller closes `fd`.
+bool packTable(int fd, const DbfHeader& header, MemoFile* memo, const std::string& path,
+               const std::string& memoPath, PackResult& result, std::string* error);
+
+}  // namespace quillon::xbase
