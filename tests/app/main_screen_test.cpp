@@ -1,0 +1,221 @@
+#include "app/main_screen.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/fax_list_model.h"
+#include "app/modal_answer.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
+using namespace quillon;
+using quillon::test::answerNextMessageBox;
+using quillon::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+class MainScreen : public ::testing::Test {
+  quillon::test::StrayMessageBoxGuard guard_;
+};
+
+// A data folder that has been through one start, so the first-run wizard stays away.
+void writeConfiguredIni(const TempDir& dir) { dir.write("QLN.INI", "[Modem]\r\nComPort=1\r\n"); }
+
+void addSent(app::TMainScreen& w, const std::string& subject) {
+  store::SentEntry entry;
+  entry.recipient = "Recipient " + subject;
+  entry.subject = subject;
+  entry.phone = "555 0100";
+  ASSERT_TRUE(w.store().appendSent(entry));
+}
+
+void addReceived(app::TMainScreen& w, const std::string& from) {
+  store::ReceivedEntry entry;
+  entry.date = xbase::Date{2026, 12, 8};
+  entry.time = "10:15";
+  entry.from = from;
+  entry.pages = 2;
+  entry.faxFile = "FAX0001.APF";
+  ASSERT_TRUE(w.store().appendReceived(entry));
+}
+}  // namespace
+
+TEST_F(MainScreen, FirstStartInAnEmptyFolder) {
+  TempDir dir;
+  app::TMainScreen w(dir.path());
+  ASSERT_FALSE(w.creationFailed());
+  for (const char* name : {"QLN.DBF", "QLN.CDX", "QLNREC.DBF", "QLNREC.CDX"})
+    EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+  EXPECT_TRUE(fs::is_directory(dir.file("receive")));
+  EXPECT_TRUE(w.isFirstRun());
+
+  int wizardRuns = 0;
+  bool wizardFirstRun = false;
+  w.preferencesWizard = [&](bool firstRun) {
+    ++wizardRuns;
+    wizardFirstRun = firstRun;
+  };
+  w.FormActivate();
+  EXPECT_EQ(wizardRuns, 1);
+  EXPECT_TRUE(wizardFirstRun);
+  EXPECT_FALSE(w.firstActivation());
+  EXPECT_TRUE(w.isVisible());
+  w.FormActivate();  // later activations do nothing
+  EXPECT_EQ(wizardRuns, 1);
+
+  EXPECT_EQ(w.sentModel().rowCount(), 0);
+  EXPECT_EQ(w.receivedModel().rowCount(), 0);
+  for (QToolButton* b : {w.SendButton, w.CloneButton, w.EditButton, w.DeleteButton, w.ViewFaxButton})
+    EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+  for (QAction* a : {w.mnuSend, w.mnuClone, w.mnuEdit, w.mnuDelete, w.mnuViewPrint})
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  EXPECT_TRUE(w.Newbutton->isEnabled());
+  EXPECT_TRUE(w.ReceiveButton->isEnabled());
+  EXPECT_FALSE(w.FaxGrid->isEnabled());
+  w.close();
+}
+
+TEST_F(MainScreen, ButtonsFollowPageReceiveModeAndLists) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  app::TMainScreen w(dir.path());
+  ASSERT_FALSE(w.creationFailed());
+  EXPECT_FALSE(w.isFirstRun());
+  addSent(w, "Weekly report");
+  addReceived(w, "+1 555 0199");
+  w.SetButtons();
+  EXPECT_EQ(w.sentModel().rowCount(), 1);
+  EXPECT_EQ(w.receivedModel().rowCount(), 1);
+  EXPECT_TRUE(w.SendButton->isEnabled());
+  EXPECT_TRUE(w.FaxGrid->isEnabled());
+
+  w.setReceiveMode(true);
+  EXPECT_FALSE(w.SendButton->isEnabled());
+  EXPECT_FALSE(w.mnuSend->isEnabled());
+  EXPECT_TRUE(w.EditButton->isEnabled());
+  EXPECT_TRUE(w.DeleteButton->isEnabled());
+  EXPECT_TRUE(w.ViewFaxButton->isEnabled());
+  EXPECT_FALSE(w.mnuRebuildIndexes->isEnabled());
+  EXPECT_FALSE(w.mnuPreferences->isEnabled());
+
+  w.TabSet1->setCurrentIndex(1);  // the user clicks "Incoming"
+  EXPECT_EQ(w.notebookPage(), 1);
+  EXPECT_EQ(w.NoteBook->currentIndex(), 1);
+  EXPECT_TRUE(w.ViewFaxButton->isEnabled());
+  EXPECT_FALSE(w.EditButton->isEnabled());
+  EXPECT_FALSE(w.DeleteButton->isEnabled());
+  EXPECT_FALSE(w.Newbutton->isEnabled());
+  EXPECT_FALSE(w.CloneButton->isEnabled());
+
+  w.setReceiveMode(false);
+  EXPECT_TRUE(w.EditButton->isEnabled());
+  EXPECT_TRUE(w.DeleteButton->isEnabled());
+  EXPECT_TRUE(w.mnuPreferences->isEnabled());
+}
+
+TEST_F(MainScreen, AnEmptiedListGoesToNaturalOrderAndBackToTheDateTag) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  app::TMainScreen w(dir.path());
+  ASSERT_FALSE(w.creationFailed());
+  store::Table& sent = w.store().faxTable();
+  w.SetButtons();
+  EXPECT_EQ(sent.indexOrd(), 0);  // empty: natural order
+  addSent(w, "first");
+  addSent(w, "second");
+  sent.setOrder(0);
+  w.SetButtons();
+  EXPECT_EQ(sent.indexOrd(), sent.tagArea("DATESENT"));
+  EXPECT_EQ(sent.recNo(), sent.viewRecNo(0));  // went to the first record
+  EXPECT_TRUE(w.SendButton->isEnabled());
+
+  while (sent.viewCount() > 0) {
+    sent.goViewPosition(0);
+    ASSERT_TRUE(w.store().deleteCurrent(store::TableKind::Sent));
+    sent.goTop();
+  }
+  w.SetButtons();
+  EXPECT_EQ(sent.indexOrd(), 0);
+  EXPECT_EQ(w.sentModel().rowCount(), 0);
+  EXPECT_FALSE(w.SendButton->isEnabled());
+  addSent(w, "third");
+  w.SetButtons();
+  EXPECT_EQ(sent.indexOrd(), sent.tagArea("DATESENT"));
+  EXPECT_EQ(w.sentModel().rowCount(), 1);
+  EXPECT_TRUE(w.SendButton->isEnabled());
+}
+
+TEST_F(MainScreen, ClosingWhileAFaxArrivesAsksFirst) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  app::TMainScreen w(dir.path());
+  ASSERT_FALSE(w.creationFailed());
+  int toggles = 0;
+  w.receiveModeToggle = [&] { ++toggles; };
+  w.FormActivate();
+  w.setReceiveMode(true);
+  w.setFaxInProgress(true);
+
+  auto no = answerNextMessageBox(QMessageBox::No);
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(no->seen);
+  EXPECT_EQ(no->text, "You are receiving a fax. Exit the program?");
+  EXPECT_EQ(no->caption, "Exit");
+  EXPECT_EQ(no->defaultButton, QMessageBox::Yes);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.receiveMode());  // receive mode goes on
+  EXPECT_TRUE(w.store().faxTable().isOpen());
+  EXPECT_EQ(toggles, 0);
+
+  auto yes = answerNextMessageBox(QMessageBox::Yes);
+  EXPECT_TRUE(w.close());
+  EXPECT_TRUE(yes->seen);
+  EXPECT_EQ(toggles, 1);  // receive mode was stopped on the way out
+  EXPECT_FALSE(w.receiveMode());
+  EXPECT_FALSE(w.store().faxTable().isOpen());
+  EXPECT_FALSE(w.store().recTable().isOpen());
+}
+
+TEST_F(MainScreen, PlacementAndHintsAreSavedAndRestored) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  QRect placed;
+  {
+    app::TMainScreen w(dir.path());
+    ASSERT_FALSE(w.creationFailed());
+    w.FormActivate();
+    w.setGeometry(40, 60, 700, 450);
+    placed = w.geometry();
+    w.mnuShowHint->trigger();  // hints off, saved at once
+    EXPECT_FALSE(w.mnuShowHint->isChecked());
+    EXPECT_TRUE(w.close());
+  }
+  settings::SettingsStore ini(dir.path());
+  EXPECT_FALSE(ini.load().values.hintsOn);
+  EXPECT_EQ(ini.read().value("Version", "Version"), "2.8i");
+  app::TMainScreen again(dir.path());
+  EXPECT_FALSE(again.mnuShowHint->isChecked());
+  again.FormActivate();
+  EXPECT_EQ(again.geometry(), placed);
+  again.close();
+}
+
+TEST_F(MainScreen, ATableThatCannotBeCreatedEndsTheStart) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  fs::create_directory(dir.file("QLN.DBF"));  // a folder where the table should be
+  auto notice = answerNextMessageBox(QMessageBox::Ok);
+  app::TMainScreen w(dir.path());
+  EXPECT_TRUE(w.creationFailed());
+  EXPECT_TRUE(notice->seen);
+  EXPECT_EQ(notice->text, "Unable to open/create the FAX datafile - closing program");
+  EXPECT_EQ(notice->caption, "Information");
+}
