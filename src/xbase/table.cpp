@@ -616,6 +616,7 @@ bool Table::open(const std::string& path, OpenMode mode) {
   t.header = *header;
   *t.fields = t.header.fields;
   *t.offsets = t.header.offsets;
+  t.fptPath.clear();
   if (t.header.hasMemo()) {
     t.fptPath = existingCompanion(path, ".FPT");
     if (!t.memo.open(t.fptPath, &err))
@@ -721,6 +722,7 @@ void Table::closeIndexes() {
 }
 
 std::string Table::indexPath() const { return impl_->cdxPath; }
+std::string Table::memoPath() const { return impl_->fptPath; }
 
 // ---------------------------------------------------------------- query
 

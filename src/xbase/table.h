@@ -106,6 +106,7 @@ class Table {
   // Closes the indexes (natural order) so the .CDX file can be deleted (sx_CloseIndexes).
   void closeIndexes();
   std::string indexPath() const;  // the production .CDX path
+  std::string memoPath() const;   // the .FPT path (empty for a table without memo fields)
 
   // ---- query (sx_Query, sx_QueryRecCount, sx_DBFilter)
   bool setQuery(const std::string& condition);  // empty clears; false on a parse error
