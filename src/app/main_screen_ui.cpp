@@ -1,5 +1,7 @@
 // The main window's menus, button bar, tabs and the two list pages.
 #include <QApplication>
+#include <QDate>
+#include <QLocale>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
@@ -144,7 +146,11 @@ QTableView* TMainScreen::buildGrid(FaxListModel* model) {
   const auto& columns = model->layout().columns;
   for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
     int labelWidth = grid->fontMetrics().horizontalAdvance(QString::fromLatin1(columns[c].label));
-    grid->setColumnWidth(c, std::max(columns[c].displayWidth * charWidth, labelWidth) + 12);
+    int width = std::max(columns[c].displayWidth * charWidth, labelWidth);
+    if (columns[c].kind == ListColumn::Kind::Date)  // as wide as this desktop's short dates
+      width = std::max(width, grid->fontMetrics().horizontalAdvance(
+                                  QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat)));
+    grid->setColumnWidth(c, width + 12);
     grid->setColumnHidden(c, !columns[c].visible);
   }
   connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

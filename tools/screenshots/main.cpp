@@ -1,0 +1,67 @@
+// quillon-screenshots OUTDIR [--sent N] [--received N]: opens the main window on a fresh data
+// folder filled with sample faxes and saves main-outgoing.png and main-incoming.png.
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/main_screen.h"
+#include "app/sample_faxes.h"
+#include "qtplatform/qt_main_thread.h"
+
+namespace {
+void settle() {
+  for (int i = 0; i < 10; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  quillon::qtplatform::QtPlatformInstallation platformLayer;
+  QStringList args = application.arguments().mid(1);
+  if (args.isEmpty()) {
+    std::fprintf(stderr, "usage: quillon-screenshots OUTDIR [--sent N] [--received N]\n");
+    return 2;
+  }
+  QString out = args.takeFirst();
+  int sent = 24, received = 12;
+  for (int i = 0; i + 1 < args.size(); i += 2) {
+    if (args[i] == "--sent") sent = args[i + 1].toInt();
+    if (args[i] == "--received") received = args[i + 1].toInt();
+  }
+  QDir().mkpath(out);
+  QTemporaryDir data;
+  std::string folder = QDir(data.path()).absolutePath().toStdString() + "/";
+  std::ofstream(folder + "QLN.INI") << "[Modem]\r\nComPort=0\r\n";  // configured: no first-run wizard
+
+  {
+    quillon::store::FaxStore store(folder);
+    if (!store.openFaxDBF() || !store.openRecFaxDBF() || !quillon::test::addSampleFaxes(store, sent, received)) {
+      std::fprintf(stderr, "quillon-screenshots: cannot create the sample faxes\n");
+      return 1;
+    }
+  }
+  // Started as a user would start it, on the folder that now holds the faxes.
+  quillon::app::TMainScreen window(folder);
+  if (window.creationFailed()) return 1;
+  window.FormActivate();
+  window.resize(960, 600);
+  window.move(20, 20);
+  window.SetButtons();
+  settle();
+  bool ok = window.grab().save(out + "/main-outgoing.png");
+  window.TabSet1->setCurrentIndex(1);
+  settle();
+  ok = window.grab().save(out + "/main-incoming.png") && ok;
+  window.close();
+  std::printf("%s\n", ok ? "saved main-outgoing.png and main-incoming.png" : "saving failed");
+  return ok ? 0 : 1;
+}
