@@ -213,7 +213,8 @@ class Writer {
       std::string previous;
       std::vector<std::pair<std::uint64_t, std::string>> entries;
       while (i < keys.size()) {
-        const std::string& key = keys[i].key;
+        std::string key = keys[i].key;
+        key.resize(static_cast<size_t>(keyLength), character ? ' ' : '\0');
         int dup = 0;
         if (i > first)
           while (dup < keyLength && previous[dup] == key[dup]) ++dup;
@@ -267,7 +268,9 @@ class Writer {
         putLe32(file, node + 8, kNone);
         for (size_t c = at; c < end; ++c) {
           size_t e = node + 12 + (c - at) * (keyLength + 8);
-          std::memcpy(&file[e], level[c].last.key.data(), keyLength);
+          std::string key = level[c].last.key;
+          key.resize(static_cast<size_t>(keyLength), ' ');
+          std::memcpy(&file[e], key.data(), keyLength);
           putBe32(file, e + keyLength, level[c].last.recNo);
           putBe32(file, e + keyLength + 4, level[c].node);
         }
