@@ -1,0 +1,573 @@
+// The Hayes side of the emulated modem: command lines, result codes, S registers, calls,
+// status lines and data calls. Class 1 and Class 2 / 2.0 live in their own files.
+#include "emulated_modem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace quillon::modem {
+
+namespace {
+std::string upperCase(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+constexpr std::size_t kMaxCommandLine = 255;
+}  // namespace
+
+EmulatedModem::EmulatedModem(PhoneLine& line, std::string number, ModemProfile profile)
+    : line_(line), profile_(std::move(profile)), escapeTimer_(line.scheduler()), callTimer_(line.scheduler()),
+      modeTimer_(line.scheduler()), ringTimer_(line.scheduler()), tx_(line, this) {
+  resetSettings();
+  line_.attach(this, number);
+}
+
+EmulatedModem::~EmulatedModem() {
+  std::lock_guard lock(line_.mutex());
+  line_.detach(this);
+}
+
+// ---- output ----
+
+void EmulatedModem::notify() {
+  if (listener_) listener_();
+}
+
+void EmulatedModem::out(const std::string& bytes) {
+  if (vanished_ || bytes.empty()) return;
+  if (faults_.replyDelay <= 0 && outputNotBefore_ <= line_.now()) {
+    toDte_ += bytes;
+    notify();
+    return;
+  }
+  // A slow modem: everything comes later, in order.
+  Micros release = std::max(line_.now() + faults_.replyDelay, outputNotBefore_);
+  outputNotBefore_ = release;
+  line_.scheduler().at(release, [this, bytes] {
+    if (vanished_) return;
+    toDte_ += bytes;
+    notify();
+  });
+}
+
+void EmulatedModem::info(const std::string& text) {
+  if (trace_) trace_(false, text);
+  out(verbose_ ? "\r\n" + text + "\r\n" : text + "\r\n");
+}
+
+void EmulatedModem::result(Result r, const std::string& connectText) {
+  struct Code {
+    const char* text;
+    const char* number;
+  };
+  static const Code codes[] = {{"OK", "0"},          {"CONNECT", "1"},     {"RING", "2"},
+                               {"NO CARRIER", "3"},  {"ERROR", "4"},       {"NO DIALTONE", "6"},
+                               {"BUSY", "7"},        {"NO ANSWER", "8"},   {"VOICE", "VOICE"},
+                               {"+FCERROR", "+F4"},  {"", ""}};
+  if (r == Result::None) return;
+  const Code& c = codes[static_cast<int>(r)];
+  std::string text = c.text;
+  if (r == Result::Connect && !connectText.empty()) text += " " + connectText;
+  if (trace_) trace_(false, text);
+  if (quiet_) return;
+  out(verbose_ ? "\r\n" + text + "\r\n" : std::string(c.number) + "\r");
+}
+
+// ---- DTE side ----
+
+std::string EmulatedModem::toDte() {
+  std::lock_guard lock(line_.mutex());
+  line_.settle();
+  std::string bytes;
+  bytes.swap(toDte_);
+  return bytes;
+}
+
+void EmulatedModem::fromDte(std::string_view bytes) {
+  std::lock_guard lock(line_.mutex());
+  line_.settle();
+  if (vanished_) return;
+  while (!bytes.empty()) {
+    Mode before = mode_;
+    switch (mode_) {
+      case Mode::Command:
+        commandByte(bytes.front());
+        bytes.remove_prefix(1);
+        break;
+      case Mode::Online: {
+        char c = bytes.front();
+        bytes.remove_prefix(1);
+        Micros guard = ms(sreg_[12] * 20);
+        Micros now = line_.now();
+        if (c == static_cast<char>(sreg_[2]) && plusCount_ < 3 &&
+            (plusCount_ > 0 || now - lastDteByte_ >= guard)) {
+          if (++plusCount_ == 3)
+            escapeTimer_.start(guard, [this] {
+              plusCount_ = 0;
+              mode_ = Mode::Command;
+              result(Result::Ok);
+            });
+        } else {
+          plusCount_ = 0;
+          escapeTimer_.stop();
+        }
+        lastDteByte_ = now;
+        tx_.sendData(std::string(1, c));
+        break;
+      }
+      case Mode::Dialling:
+      case Mode::Answering:
+        // Any character stops a call attempt.
+        bytes = {};
+        hangUpCall();
+        result(Result::NoCarrier);
+        break;
+      case Mode::FrameTx:
+      case Mode::DataTx:
+      case Mode::FrameRx:
+      case Mode::DataRx:
+      case Mode::Silence:
+        class1Input(bytes);
+        bytes = {};
+        break;
+      case Mode::Class2Wait:
+      case Mode::Class2PageTx:
+      case Mode::Class2PageRx:
+        class2Input(bytes);
+        bytes = {};
+        break;
+    }
+    if (before != Mode::Online) lastDteByte_ = line_.now();
+  }
+  line_.settle();
+  line_.wakeUp();
+}
+
+void EmulatedModem::setDtr(bool on) {
+  std::lock_guard lock(line_.mutex());
+  if (dtr_ == on) return;
+  dtr_ = on;
+  if (!on && dtrMode_ >= 2 && (line_.inCall(this) || mode_ != Mode::Command)) {
+    hangUpCall();
+    if (dtrMode_ == 3) resetSettings();
+  }
+  line_.wakeUp();
+}
+
+void EmulatedModem::setRts(bool on) {
+  std::lock_guard lock(line_.mutex());
+  rts_ = on;
+}
+
+void EmulatedModem::unplug() {
+  std::lock_guard lock(line_.mutex());
+  if (vanished_) return;
+  hangUpCall();
+  vanished_ = true;
+  toDte_.clear();
+  dcd_ = cts_ = ri_ = false;
+  notify();
+  line_.wakeUp();
+}
+
+void EmulatedModem::commandByte(char c) {
+  if (echo_) out(std::string(1, c));
+  if (c == static_cast<char>(sreg_[3])) {
+    if (lineBuf_.size() >= 2) {
+      std::string line = lineBuf_;
+      bool overflow = lineOverflow_;
+      lineBuf_.clear();
+      lineOverflow_ = false;
+      lastLine_ = line;
+      if (trace_) trace_(true, line);
+      if (overflow) {
+        result(Result::Error);
+      } else {
+        runLine(line.substr(2));
+      }
+    }
+    lineBuf_.clear();
+    return;
+  }
+  if (c == static_cast<char>(sreg_[5])) {
+    if (lineBuf_.size() > 2) lineBuf_.pop_back();
+    return;
+  }
+  if (lineBuf_.empty()) {
+    // Everything before "AT" is ignored, "+++" and stray XON characters included.
+    if (c == 'A' || c == 'a') lineBuf_ = c;
+    return;
+  }
+  if (lineBuf_.size() == 1) {
+    if (c == 'T' || c == 't') {
+      lineBuf_ += c;
+    } else if (c == '/' && lastLine_.size() >= 2) {
+      // "A/" repeats the last command line at once.
+      lineBuf_.clear();
+      if (trace_) trace_(true, lastLine_);
+      runLine(lastLine_.substr(2));
+    } else {
+      lineBuf_ = (c == 'A' || c == 'a') ? std::string(1, c) : std::string();
+    }
+    return;
+  }
+  if (static_cast<unsigned char>(c) < 32) return;
+  if (lineBuf_.size() >= kMaxCommandLine) {
+    lineOverflow_ = true;
+    return;
+  }
+  lineBuf_ += c;
+}
+
+void EmulatedModem::runLine(const std::string& body) {
+  std::string upper = upperCase(body);
+  if (!faults_.garbageOn.empty() && upper.find(upperCase(faults_.garbageOn)) != std::string::npos)
+    out(std::string("\r\n\x8F\xFE~#\x01Q\x7F", 9));
+  if (!faults_.errorOn.empty() && upper.find(upperCase(faults_.errorOn)) != std::string::npos) {
+    result(Result::Error);
+    return;
+  }
+  auto commands = parseAtLine(body);
+  if (!commands) {
+    result(Result::Error);
+    return;
+  }
+  for (const auto& cmd : *commands) {
+    Result r = runCommand(cmd);
+    if (r == Result::Error) {
+      result(Result::Error);
+      return;
+    }
+    // An action (dial, answer, carrier) answers later; the rest of the line is dropped.
+    if (r == Result::None) return;
+  }
+  result(Result::Ok);
+}
+
+EmulatedModem::Result EmulatedModem::runCommand(const AtCommand& cmd) {
+  if (cmd.name[0] == '+' || cmd.name[0] == '#') return runExtended(cmd);
+  return runBasic(cmd);
+}
+
+EmulatedModem::Result EmulatedModem::runBasic(const AtCommand& cmd) {
+  const std::string& n = cmd.name;
+  int value = cmd.value.empty() ? 0 : *parseNumber(cmd.value);
+  auto range = [&](int max) { return value <= max; };
+  if (n == "A") return answer();
+  if (n == "D") return dial(cmd.value);
+  if (n == "E") return range(1) ? (echo_ = value == 1, Result::Ok) : Result::Error;
+  if (n == "Q") return range(1) ? (quiet_ = value == 1, Result::Ok) : Result::Error;
+  if (n == "V") return range(1) ? (verbose_ = value == 1, Result::Ok) : Result::Error;
+  if (n == "X") return range(4) ? (xLevel_ = value, Result::Ok) : Result::Error;
+  if (n == "L" || n == "M") return range(3) ? Result::Ok : Result::Error;
+  if (n == "P" || n == "T") return Result::Ok;
+  if (n == "H") {
+    if (!range(1)) return Result::Error;
+    if (value == 0) hangUpCall();
+    return Result::Ok;
+  }
+  if (n == "Z") {
+    if (!range(1)) return Result::Error;
+    hangUpCall();
+    resetSettings();
+    return Result::Ok;
+  }
+  if (n == "I") {
+    switch (value) {
+      case 0: info("28800"); break;
+      case 3: info(profile_.manufacturer + " " + profile_.model); break;
+      case 4: info(profile_.revision); break;
+      default:
+        if (value > 9) return Result::Error;
+        info(profile_.model);
+    }
+    return Result::Ok;
+  }
+  if (n == "O") {
+    if (!line_.connected(this) || fclass_ != "0") return Result::Error;
+    mode_ = Mode::Online;
+    result(Result::Connect, xLevel_ > 0 ? "14400" : "");
+    return Result::None;
+  }
+  if (n == "S") {
+    if (cmd.reg < 0 || cmd.reg >= 100) return Result::Error;
+    if (cmd.form == AtCommand::Form::Query) {
+      char text[8];
+      std::snprintf(text, sizeof text, "%03d", sreg_[cmd.reg]);
+      info(text);
+      return Result::Ok;
+    }
+    auto v = parseNumber(cmd.value);
+    if (!v || *v > 255) return Result::Error;
+    sreg_[cmd.reg] = *v;
+    return Result::Ok;
+  }
+  if (n == "&F") {
+    if (!range(0)) return Result::Error;
+    resetSettings();
+    return Result::Ok;
+  }
+  if (n == "&D") return range(3) ? (dtrMode_ = value, Result::Ok) : Result::Error;
+  if (n == "&K") {
+    if (value != 0 && value != 3 && value != 4) return Result::Error;
+    softwareFlow_ = value == 4;
+    return Result::Ok;
+  }
+  if (n == "&V") {
+    char text[80];
+    std::snprintf(text, sizeof text, "E%d Q%d V%d X%d &D%d S0:%03d S7:%03d", echo_, quiet_, verbose_, xLevel_,
+                  dtrMode_, sreg_[0], sreg_[7]);
+    info(text);
+    return Result::Ok;
+  }
+  // Other '&', '\' and '%' settings are taken and have no effect here.
+  return range(9) ? Result::Ok : Result::Error;
+}
+
+EmulatedModem::Result EmulatedModem::runExtended(const AtCommand& cmd) {
+  const std::string& n = cmd.name;
+  using Form = AtCommand::Form;
+  if (n == "+FCLASS") {
+    if (cmd.form == Form::Test) {
+      info(profile_.classes);
+      return Result::Ok;
+    }
+    if (cmd.form == Form::Query) {
+      info(fclass_);
+      return Result::Ok;
+    }
+    if (cmd.form != Form::Set) return Result::Error;
+    for (const auto& c : splitValues(profile_.classes)) {
+      if (c != cmd.value) continue;
+      if (fclass_ != cmd.value) {
+        fclass_ = cmd.value;
+        lastPpr_ = 1;
+      }
+      return Result::Ok;
+    }
+    return Result::Error;
+  }
+  if (n == "+GMI" || n == "+GMM" || n == "+GMR") {
+    if (cmd.form != Form::Action && cmd.form != Form::Query) return Result::Error;
+    info(n == "+GMI" ? profile_.manufacturer : n == "+GMM" ? profile_.model : profile_.revision);
+    return Result::Ok;
+  }
+  if (n == "+IFC") {
+    auto v = splitValues(cmd.value);
+    if (cmd.form == Form::Set) softwareFlow_ = !v.empty() && v[0] == "1";
+    return Result::Ok;
+  }
+  if (fclass_ == "1" || fclass_ == "1.0") return class1Command(cmd);
+  if (twoOrTwoZero()) return class2Command(cmd);
+  return Result::Error;
+}
+
+void EmulatedModem::resetSettings() {
+  echo_ = true;
+  quiet_ = false;
+  verbose_ = true;
+  xLevel_ = 4;
+  std::fill(std::begin(sreg_), std::end(sreg_), 0);
+  sreg_[2] = 43;
+  sreg_[3] = 13;
+  sreg_[4] = 10;
+  sreg_[5] = 8;
+  sreg_[6] = 2;
+  sreg_[7] = 50;
+  sreg_[8] = 2;
+  sreg_[10] = 14;
+  sreg_[12] = 50;
+  dtrMode_ = 2;
+  softwareFlow_ = false;
+  fclass_ = "0";
+  localId_.clear();
+  disParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
+  dccParams_ = disParams_;
+  fcr_ = faa_ = 0;
+  pageStatus_ = 1;
+  pageReportsOn_ = false;
+}
+
+void EmulatedModem::hangUpCall() {
+  callTimer_.stop();
+  modeTimer_.stop();
+  escapeTimer_.stop();
+  tx_.abort();
+  c2Action_ = Action::None;
+  // A Class 2 session ends quietly when the DTE hangs up.
+  hangingUp_ = true;
+  if (sender_ && sender_->running()) sender_->abandon(kHangupAborted);
+  if (receiver_ && receiver_->running()) receiver_->abandon(kHangupAborted);
+  hangingUp_ = false;
+  line_.hangUp(this);
+  dcd_ = false;
+  mode_ = Mode::Command;
+  rxFrames_.clear();
+  hdlcListening_ = rxConnected_ = peerCarrier_ = false;
+  plusCount_ = 0;
+  if (flowStopped_) {
+    flowStopped_ = false;
+    cts_ = true;
+  }
+  notify();
+}
+
+// ---- calls ----
+
+EmulatedModem::Result EmulatedModem::dial(const std::string& dialString) {
+  if (line_.inCall(this)) return Result::Error;
+  quietAnswer_ = dialString.find('@') != std::string::npos;
+  callerSide_ = true;
+  mode_ = Mode::Dialling;
+  if (!line_.hasDialTone(this)) {
+    if (xLevel_ == 2 || xLevel_ == 4) {
+      callTimer_.start(line_.paced(seconds(sreg_[6])), [this] { callFailed(Result::NoDialtone); });
+    } else {
+      // Blind dialling into a dead line: nothing ever answers.
+      callTimer_.start(line_.paced(seconds(sreg_[7])), [this] { callFailed(Result::NoCarrier); });
+    }
+    return Result::None;
+  }
+  line_.dial(this, dialString);
+  callTimer_.start(line_.paced(seconds(sreg_[7])),
+                   [this] { callFailed(quietAnswer_ ? Result::NoAnswer : Result::NoCarrier); });
+  return Result::None;
+}
+
+EmulatedModem::Result EmulatedModem::answer() {
+  if (line_.connected(this)) return Result::Error;
+  callerSide_ = false;
+  mode_ = Mode::Answering;
+  ri_ = false;
+  callTimer_.start(line_.paced(seconds(sreg_[7])), [this] { callFailed(Result::NoCarrier); });
+  // Nothing ringing: the modem goes off hook and waits for a carrier that never comes.
+  line_.answer(this);
+  return Result::None;
+}
+
+void EmulatedModem::callFailed(Result r) {
+  hangUpCall();
+  result(r);
+}
+
+void EmulatedModem::ringing(int count) {
+  if (vanished_) return;
+  ri_ = true;
+  ringTimer_.start(line_.paced(seconds(2)), [this] {
+    ri_ = false;
+    notify();
+  });
+  sreg_[1] = count;
+  if (mode_ != Mode::Command) return;
+  result(Result::Ring);
+  if (sreg_[0] > 0 && count >= sreg_[0]) {
+    line_.scheduler().after(0, [this] {
+      if (mode_ == Mode::Command && line_.ringingAt(this)) answer();
+    });
+  }
+}
+
+void EmulatedModem::ringingStopped() {
+  sreg_[1] = 0;
+  ri_ = false;
+  notify();
+}
+
+void EmulatedModem::busy() {
+  if (mode_ != Mode::Dialling) return;
+  // Busy tone is recognised only from X3 up; below that the modem waits for S7.
+  if (xLevel_ >= 3) callTimer_.start(line_.paced(seconds(2)), [this] { callFailed(Result::Busy); });
+}
+
+void EmulatedModem::voiceAnswered() {
+  if (mode_ != Mode::Dialling) return;
+  callTimer_.start(line_.paced(seconds(2)), [this] { callFailed(Result::Voice); });
+}
+
+void EmulatedModem::callUp() {
+  dcd_ = true;
+  notify();
+  if (fclass_ == "0") {
+    // Data call: both modems train their data carriers, then CONNECT.
+    tx_.start(kDataCarrier, false, nullptr);
+    return;
+  }
+  if (fclass_ == "1" || fclass_ == "1.0") {
+    if (callerSide_) {
+      // After dialling, a Class 1 modem listens for the answering machine's V.21 frames.
+      mode_ = Mode::FrameRx;
+      rxConnected_ = false;
+      hdlcListening_ = true;
+    } else {
+      callTimer_.stop();
+      // The answer tone first, then V.21 flags and CONNECT.
+      modeTimer_.start(line_.paced(ms(2600)), [this] { startFrameTx(); });
+    }
+    return;
+  }
+  startClass2Session(callerSide_);
+}
+
+void EmulatedModem::callDown() {
+  dcd_ = false;
+  peerCarrier_ = false;
+  callTimer_.stop();
+  notify();
+  if ((sender_ && sender_->running()) || (receiver_ && receiver_->running())) {
+    if (sender_) sender_->lineDown();
+    if (receiver_) receiver_->lineDown();
+    return;
+  }
+  carrierLost();
+}
+
+void EmulatedModem::carrierLost() {
+  Mode was = mode_;
+  modeTimer_.stop();
+  tx_.abort();
+  rxFrames_.clear();
+  hdlcListening_ = false;
+  mode_ = Mode::Command;
+  if (was == Mode::Command) return;
+  if (was == Mode::DataRx && rxConnected_) out(std::string{kDle, kEtx});
+  rxConnected_ = false;
+  result(Result::NoCarrier);
+}
+
+void EmulatedModem::signal(const LineSignal& s) {
+  if (s.kind == LineSignal::Kind::CarrierOn) {
+    peerCarrier_ = true;
+    peerModulation_ = s.modulation;
+    peerDataStart_ = s.dataStart;
+  } else if (s.kind == LineSignal::Kind::CarrierOff) {
+    peerCarrier_ = false;
+  }
+  if (sender_ && sender_->running()) {
+    if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kV21 && !connectedReported_) {
+      connectedReported_ = true;
+      info(report(7));
+    }
+    sender_->lineSignal(s);
+    return;
+  }
+  if (receiver_ && receiver_->running()) {
+    receiver_->lineSignal(s);
+    return;
+  }
+  if (fclass_ == "0") {
+    if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kDataCarrier &&
+        (mode_ == Mode::Dialling || mode_ == Mode::Answering)) {
+      callTimer_.start(std::max<Micros>(0, s.dataStart - line_.now()), [this] {
+        mode_ = Mode::Online;
+        result(Result::Connect, xLevel_ > 0 ? "14400" : "");
+      });
+    } else if (s.kind == LineSignal::Kind::Data && mode_ == Mode::Online) {
+      out(s.bytes);
+    }
+    return;
+  }
+  class1Signal(s);
+}
+
+}  // namespace quillon::modem

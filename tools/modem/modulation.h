@@ -1,0 +1,52 @@
+#pragma once
+// The carriers a fax call uses: V.21 channel 2 for control frames at 300 bit/s, and the
+// high-speed page carriers (V.27 ter, V.29, V.17). Class 1 names them by the codes of
+// "AT+FTM=" / "AT+FRM="; T.30 names them by the rate bits of DIS and DCS.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scheduler.h"
+
+namespace quillon::modem {
+
+// Data is the carrier of a Class 0 data call (V.32bis); the others are fax carriers.
+enum class Family { V21, V27ter, V29, V17, Data };
+
+struct Modulation {
+  Family family = Family::V21;
+  int bps = 300;
+
+  bool operator==(const Modulation&) const = default;
+};
+
+constexpr Modulation kV21{Family::V21, 300};
+constexpr Modulation kDataCarrier{Family::Data, 14400};
+
+// A Class 1 modulation code ("96", "146" ...): the carrier and whether it trains long.
+struct Class1Code {
+  int code;
+  Modulation modulation;
+  bool shortTrain;
+};
+
+// Every code a Class 1 modem may know, in ascending order.
+const std::vector<Class1Code>& allClass1Codes();
+std::optional<Class1Code> class1Code(int code);
+// "24,48,72,..." for the given codes.
+std::string class1CodeList(const std::vector<int>& codes);
+
+// Time a carrier needs from its start until data flows (training, or V.21 preamble flags).
+Micros trainingTime(const Modulation& m, bool shortTrain);
+// Air time of `bytes` bytes at the modulation's rate.
+Micros airTime(const Modulation& m, std::size_t bytes);
+
+// DCS rate bits (byte 2 of the information field, mask 0x3C) to a carrier, and back.
+std::optional<Modulation> modulationFromDcsBits(int byte2);
+int dcsBitsFor(const Modulation& m);
+// The carriers a DIS offers, fastest first.
+std::vector<Modulation> modulationsFromDisBits(int byte2);
+
+std::string describe(const Modulation& m);
+
+}  // namespace quillon::modem
