@@ -137,6 +137,7 @@ class TMainScreen : public QMainWindow {
   void applyStates();
   void syncGrid(QTableView* grid, FaxListModel* model);
   bool currentListEmpty();
+  void pendingCommand(const QString& command);
   bool FormCloseQuery();
   void FormClose();
 

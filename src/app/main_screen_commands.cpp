@@ -12,9 +12,19 @@
 
 namespace quillon::app {
 
+namespace {
+// The query count of a list: records that pass ".not. deleted()".
+bool listEmpty(store::Table& table) { return !table.isOpen() || table.queryRecCount() == 0; }
+}  // namespace
+
 bool TMainScreen::currentListEmpty() {
-  store::Table& table = notebookPage() == 0 ? store_.faxTable() : store_.recTable();
-  return !table.isOpen() || table.queryRecCount() == 0;
+  return listEmpty(notebookPage() == 0 ? store_.faxTable() : store_.recTable());
+}
+
+// The window behind the command comes with a later version; the user is told so.
+void TMainScreen::pendingCommand(const QString& command) {
+  notAvailableYet(command);
+  SetButtons();
 }
 
 namespace {
@@ -32,27 +42,24 @@ void TMainScreen::NewbuttonClick() {
 }
 
 void TMainScreen::CloneButtonClick() {
-  if (beepWhenEmpty(store_.faxTable().isOpen() ? store_.faxTable().queryRecCount() == 0 : true)) return;
+  if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
   cloneRequest = true;
   NewbuttonClick();
 }
 
 void TMainScreen::EditButtonClick() {
   if (beepWhenEmpty(currentListEmpty())) return;
-  notAvailableYet(notebookPage() == 0 ? QStringLiteral("Edit Fax") : QStringLiteral("Received Fax Notes"));
-  SetButtons();
+  pendingCommand(notebookPage() == 0 ? QStringLiteral("Edit Fax") : QStringLiteral("Received Fax Notes"));
 }
 
 void TMainScreen::DeleteButtonClick() {
   if (beepWhenEmpty(currentListEmpty())) return;
-  notAvailableYet(QStringLiteral("Delete Fax"));
-  SetButtons();
+  pendingCommand(QStringLiteral("Delete Fax"));
 }
 
 void TMainScreen::SendButtonClick() {
-  if (beepWhenEmpty(store_.faxTable().isOpen() ? store_.faxTable().queryRecCount() == 0 : true)) return;
-  notAvailableYet(QStringLiteral("Send Fax"));
-  SetButtons();
+  if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
+  pendingCommand(QStringLiteral("Send Fax"));
 }
 
 void TMainScreen::ReceiveButtonClick() {
@@ -66,28 +73,23 @@ void TMainScreen::ReceiveButtonClick() {
 
 void TMainScreen::mnuViewPrintClick() {
   if (beepWhenEmpty(currentListEmpty())) return;
-  notAvailableYet(QStringLiteral("View/Print Fax"));
-  SetButtons();
+  pendingCommand(QStringLiteral("View/Print Fax"));
 }
 
 void TMainScreen::FaxlogCleanup1Click() {
-  notAvailableYet(QStringLiteral("Fax Log Cleanup"));
-  SetButtons();
+  pendingCommand(QStringLiteral("Fax Log Cleanup"));
 }
 
 void TMainScreen::mnuCoverClick() {
-  notAvailableYet(QStringLiteral("Cover Sheets"));
-  SetButtons();
+  pendingCommand(QStringLiteral("Cover Sheets"));
 }
 
 void TMainScreen::mnuPhoneBookClick() {
-  notAvailableYet(QStringLiteral("Phone Book"));
-  SetButtons();
+  pendingCommand(QStringLiteral("Phone Book"));
 }
 
 void TMainScreen::mnuRebuildIndexesClick() {
-  notAvailableYet(QStringLiteral("Rebuild Indexes"));
-  SetButtons();
+  pendingCommand(QStringLiteral("Rebuild Indexes"));
 }
 
 void TMainScreen::mnuPreferencesClick() {
