@@ -52,6 +52,7 @@ void T30Party::afterGap(std::function<void()> fn) {
 }
 
 void T30Party::finishSession(int code, bool sendDcn) {
+  closingCode_ = code;
   auto end = [this, code] {
     stopListening();
     gap_.stop();
@@ -114,7 +115,8 @@ void T30Party::lineDown() {
   stopListening();
   gap_.stop();
   tx_.abort();
-  host_.t30Done(kHangupLineLost);
+  // The other side hanging up after a DCN is the normal end, not a lost line.
+  host_.t30Done(closingCode_ >= 0 ? closingCode_ : kHangupLineLost);
 }
 
 // ---- sender ----
@@ -124,6 +126,7 @@ T30Sender::T30Sender(PhoneLine& line, LineEndpoint* endpoint, T30Host& host, T30
 
 void T30Sender::begin() {
   running_ = true;
+  closingCode_ = -1;
   trained_ = false;
   tries_ = 0;
   waitForDis();
@@ -301,6 +304,7 @@ T30Receiver::T30Receiver(PhoneLine& line, LineEndpoint* endpoint, T30Host& host,
 
 void T30Receiver::begin() {
   running_ = true;
+  closingCode_ = -1;
   disTries_ = 0;
   gap_.start(line_.paced(kAnswerTone), [this] { sendIdentification(); });
 }

@@ -114,6 +114,7 @@ class T30Party {
   Timer timeout_;
   Timer gap_;
   bool running_ = false;
+  int closingCode_ = -1;  // the session is ending with this code
   Micros replyDelay_ = 0;
 
  private:
