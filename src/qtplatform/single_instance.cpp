@@ -13,6 +13,7 @@ namespace {
 constexpr char kActivate[] = "activate\n";
 constexpr char kAcknowledge[] = "ok\n";
 constexpr int kHandOverMilliseconds = 2000;
+constexpr qint64 kLongestRequest = 64;
 
 QString lockFolder() {
   // The per-user runtime folder when there is one; the temporary folder otherwise (the key
@@ -68,12 +69,15 @@ void SingleInstanceGuard::acceptConnections() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
       while (socket->canReadLine()) {
-        if (socket->readLine() == kActivate) {
+        if (socket->readLine(kLongestRequest + 1) == kActivate) {
           socket->write(kAcknowledge);
           socket->flush();
           emit activationRequested();
         }
       }
+      // Anything else that is not a short request line is not ours: drop the caller
+      // rather than buffer without end.
+      if (socket->bytesAvailable() > kLongestRequest) socket->abort();
     });
   }
 }

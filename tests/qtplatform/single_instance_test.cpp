@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSysInfo>
 #include <QUuid>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace quillon::qtplatform;
@@ -35,7 +37,7 @@ TEST(SingleInstance, SecondClaimAsksTheFirstToComeForwardAndFails) {
   // The second start runs in its own thread, as it would in its own process, while this
   // thread keeps serving the first instance's socket.
   bool secondIsFirst = true;
-  bool done = false;
+  std::atomic<bool> done{false};
   std::thread second([&] {
     SingleInstanceGuard guard(key);
     secondIsFirst = guard.claim();
@@ -71,4 +73,39 @@ TEST(SingleInstance, ReleasedGuardLetsTheNextInstanceIn) {
   }
   SingleInstanceGuard next(key);
   EXPECT_TRUE(next.claim());
+}
+
+TEST(SingleInstance, StrangeRequestsNeitherActivateNorStopTheGuard) {
+  QString key = uniqueKey();
+  SingleInstanceGuard first(key);
+  ASSERT_TRUE(first.claim());
+  int activations = 0;
+  QObject::connect(&first, &SingleInstanceGuard::activationRequested, [&] { ++activations; });
+  for (const QByteArray& request : {QByteArray("hello\n"), QByteArray(100000, 'x'), QByteArray("activate"),
+                                    QByteArray("\0\0\n", 3)}) {
+    QLocalSocket socket;
+    socket.connectToServer(key);
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write(request);
+    socket.flush();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  EXPECT_EQ(activations, 0);
+  // Still serving: a real second start is answered.
+  bool secondIsFirst = true;
+  std::atomic<bool> done{false};
+  std::thread second([&] {
+    SingleInstanceGuard guard(key);
+    secondIsFirst = guard.claim();
+    done = true;
+  });
+  QElapsedTimer timer;
+  timer.start();
+  while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  second.join();
+  EXPECT_FALSE(secondIsFirst);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(activations, 1);
 }
