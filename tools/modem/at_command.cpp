@@ -72,7 +72,8 @@ std::optional<std::vector<AtCommand>> parseAtLine(std::string_view body) {
     if (c == 'D') {
       // The dial string runs to the end of the line; a ';' in it means "stay in command mode".
       cmd.name = "D";
-      while (i < body.size()) cmd.value += upper(body[i++]);
+      for (; i < body.size(); ++i)
+        if (body[i] != ' ') cmd.value += upper(body[i]);
       out.push_back(std::move(cmd));
       break;
     }
