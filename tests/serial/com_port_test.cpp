@@ -223,8 +223,8 @@ TEST_F(ComPortTest, EventsArriveOnTheMainThread) {
 }
 
 TEST_F(ComPortTest, ChangingComNumberWhileOpenReopensWithTriggersKept) {
+  std::vector<std::string> told;  // outlives the port, which tells its users when it closes
   TApdComPort port;
-  std::vector<std::string> told;
   port.RegisterUserCallback([&](bool opening) { told.push_back(opening ? "1 open" : "1 close"); });
   port.RegisterUser([&](unsigned msg) { told.push_back(msg == kPortOpenMsg ? "2 open" : "2 close"); });
   port.OnPortOpen = [&](TApdCustomComPort&) { told.push_back("port open"); };
