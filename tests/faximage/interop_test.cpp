@@ -1,0 +1,87 @@
+// Our codec against independent ones: netpbm's g3topbm reads what we code, and what netpbm's
+// pbmtog3 codes decodes here to the same picture.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "fax_test_support.h"
+#include "faximage/line_assembler.h"
+#include "faximage/mh_decoder.h"
+#include "faximage/mh_encoder.h"
+#include "support/temp_dir.h"
+
+namespace quillon::faximage {
+namespace {
+
+using test::Line;
+
+std::string pbm(const std::vector<Line>& rows, int width) {
+  std::string out = "P4\n" + std::to_string(width) + " " + std::to_string(rows.size()) + "\n";
+  for (const Line& r : rows) out.append(r.begin(), r.end());
+  return out;
+}
+
+// Rows of a raw PBM (P4) image.
+std::vector<Line> parsePbm(const std::string& data, int& width) {
+  std::istringstream in(data);
+  std::string magic;
+  int height = 0;
+  in >> magic >> width >> height;
+  in.get();
+  std::vector<Line> rows;
+  size_t bytes = size_t(width + 7) / 8;
+  size_t at = size_t(in.tellg());
+  for (int y = 0; y < height && at + bytes <= data.size(); ++y, at += bytes)
+    rows.emplace_back(data.begin() + ptrdiff_t(at), data.begin() + ptrdiff_t(at + bytes));
+  return rows;
+}
+
+std::vector<Line> testRows() {
+  std::mt19937 rng(21);
+  auto rows = test::randomRows(rng, 1728, 100, 300);
+  auto fine = test::randomRows(rng, 1728, 60, 4);
+  rows.insert(rows.end(), fine.begin(), fine.end());
+  rows.push_back(Line(216));
+  rows.push_back(Line(216, 0xFF));
+  return rows;
+}
+
+TEST(Interop, NetpbmDecodesOurPages) {
+  if (!test::haveTool("g3topbm")) GTEST_SKIP() << "netpbm not installed";
+  quillon::test::TempDir dir;
+  auto rows = testRows();
+  std::string g3;
+  uint8_t code[kCodeBufferSize];
+  for (const Line& r : rows) {
+    size_t n = encodeRasterLine({1728, 0, false}, r.data(), code);
+    g3.append(reinterpret_cast<char*>(code), n);
+  }
+  g3.append(reinterpret_cast<const char*>(kEndOfPageRecord), sizeof kEndOfPageRecord);
+  dir.write("page.g3", g3);
+  std::string out;
+  ASSERT_TRUE(test::runCommand("g3topbm -reversebits " + dir.file("page.g3") + " 2>/dev/null", &out));
+  int width = 0;
+  auto decoded = parsePbm(out, width);
+  EXPECT_EQ(width, 1728);
+  EXPECT_EQ(decoded, rows);
+}
+
+TEST(Interop, NetpbmPagesDecodeHere) {
+  if (!test::haveTool("pbmtog3")) GTEST_SKIP() << "netpbm not installed";
+  quillon::test::TempDir dir;
+  auto rows = testRows();
+  dir.write("in.pbm", pbm(rows, 1728));
+  std::string g3;
+  ASSERT_TRUE(test::runCommand("pbmtog3 -reversebits " + dir.file("in.pbm") + " 2>/dev/null", &g3));
+  std::vector<Line> decoded;
+  LineAssembler lines([&](const uint8_t* l, size_t n) { decoded.emplace_back(l, l + n); });
+  MhDecoder decoder(lines);
+  decoder.feed(reinterpret_cast<const uint8_t*>(g3.data()), g3.size());
+  decoder.finish();
+  EXPECT_EQ(lines.invalidCodes(), 0u);
+  EXPECT_EQ(decoded, rows);
+}
+
+}  // namespace
+}  // namespace quillon::faximage
