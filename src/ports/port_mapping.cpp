@@ -31,10 +31,10 @@ std::string deviceFor(const settings::IniDocument& ini, int comNumber) {
   std::string configured;
   if (auto v = ini.value(kPortsSection, "COM" + std::to_string(comNumber))) configured = *v;
   if (configured.empty()) return "/dev/ttyS" + std::to_string(comNumber - 1);
-  if (configured.find('/') != std::string::npos) return configured;
+  if (configured[0] == '/') return configured;
   std::string name = lower(configured);
-  if (platform::hasSerialDeviceFactory(name) || name == "emulator") return name;
-  return "/dev/" + configured;  // a bare device name such as ttyUSB0
+  if (isFactoryName(name) && (platform::hasSerialDeviceFactory(name) || name == "emulator")) return name;
+  return "/dev/" + configured;  // a name in /dev: ttyUSB0, serial/by-id/...
 }
 
 std::string deviceFor(const std::string& dataFolder, int comNumber) {

@@ -1,7 +1,8 @@
 #pragma once
 // Which device port COMn is. By default /dev/ttyS<n-1>; the [Ports] section of QLN.INI maps
-// a port elsewhere ("COM1=/dev/ttyACM0"), to a device in /dev by its bare name
-// ("COM2=ttyUSB0") or to a registered device factory ("COM3=emulator").
+// a port elsewhere ("COM1=/dev/ttyACM0"), to a device in /dev by its relative name
+// ("COM2=ttyUSB0", "COM4=serial/by-id/usb-...") or to a registered device factory
+// ("COM3=emulator").
 #include <string>
 #include <vector>
 

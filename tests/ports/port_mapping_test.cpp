@@ -13,12 +13,13 @@ using settings::IniDocument;
 TEST(PortMapping, MapsPortsByTheSectionOrByDefault) {
   IniDocument ini = IniDocument::parse(
       "[ports]\r\ncom1 = /dev/ttyACM0\r\nCOM2=ttyUSB0\r\nCOM3=Emulator\r\nCOM4=\r\nCOM05=/x\r\nCOMx=/y\r\n"
-      "COM300=/z\r\nCOM9=/dev/ttyS8\r\n");
+      "COM300=/z\r\nCOM9=serial/by-id/usb-modem\r\n");
   EXPECT_EQ(ports::deviceFor(ini, 1), "/dev/ttyACM0");
   EXPECT_EQ(ports::deviceFor(ini, 2), "/dev/ttyUSB0");  // a bare name lives in /dev
   EXPECT_EQ(ports::deviceFor(ini, 3), "emulator");
   EXPECT_EQ(ports::deviceFor(ini, 4), "/dev/ttyS3");  // empty: the default
   EXPECT_EQ(ports::deviceFor(ini, 5), "/dev/ttyS4");
+  EXPECT_EQ(ports::deviceFor(ini, 9), "/dev/serial/by-id/usb-modem");
   EXPECT_EQ(ports::mappedPorts(ini), (std::vector<int>{1, 2, 3, 4, 9}));
   EXPECT_TRUE(ports::isFactoryName("emulator"));
   EXPECT_FALSE(ports::isFactoryName("/dev/ttyS0"));
