@@ -17,7 +17,20 @@
 
 namespace quillon::app {
 
+namespace {
+// Without any display Qt would abort; say what is missing instead.
+bool displayAvailable() {
+  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+}  // namespace
+
 int runApplication(int argc, char** argv, const std::optional<std::string>& dataDir) {
+  if (!displayAvailable()) {
+    std::cerr << "quillon: no display to open the window on (DISPLAY is not set); "
+                 "commands run without one, see quillon --help\n";
+    return 1;
+  }
   QApplication application(argc, argv);
   qtplatform::QtPlatformInstallation platformLayer;
   application.setStyle(new HintTimingStyle(application.style()->name()));

@@ -46,3 +46,16 @@ TEST(SecondInstance, BringsTheFirstForwardAndEndsBeforeAnyWindow) {
   // It ended before the main window's start-up: no tables were created.
   EXPECT_FALSE(std::filesystem::exists(dir.file("QLN.DBF")));
 }
+
+TEST(StartWithoutDisplay, SaysWhatIsMissingInsteadOfAborting) {
+  test::TempDir dir;
+  QProcess start;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
+  start.setProcessEnvironment(env);
+  start.start(QStringLiteral(QUILLON_EXECUTABLE), {QStringLiteral("--data-dir"), QString::fromStdString(dir.path())});
+  ASSERT_TRUE(start.waitForFinished(30000));
+  EXPECT_EQ(start.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(start.exitCode(), 1);
+  EXPECT_TRUE(start.readAllStandardError().contains("no display"));
+}
