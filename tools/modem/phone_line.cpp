@@ -51,6 +51,7 @@ void PhoneLine::detach(LineEndpoint* endpoint) {
     endCall(call, nullptr);
   }
   dialTone_.erase(endpoint);
+  if (anyNumber_ == endpoint) anyNumber_ = nullptr;
   for (auto it = numbers_.begin(); it != numbers_.end();)
     it = it->second == endpoint ? numbers_.erase(it) : std::next(it);
 }
@@ -101,7 +102,7 @@ void PhoneLine::dial(LineEndpoint* caller, const std::string& dialString) {
     raw->pendingEvent = 0;
     NumberFaults& faults = faults_[raw->number];
     auto found = numbers_.find(raw->number);
-    LineEndpoint* callee = found == numbers_.end() ? nullptr : found->second;
+    LineEndpoint* callee = found == numbers_.end() ? anyNumber_ : found->second;
     bool calleeBusy = callee != nullptr && (callee == raw->caller || callOf(callee) != nullptr);
     if (faults.busyCalls > 0 || calleeBusy) {
       if (faults.busyCalls > 0) --faults.busyCalls;

@@ -43,6 +43,8 @@ class PhoneLine {
   // Endpoints and numbers. An endpoint may have no number (it can only call out).
   void attach(LineEndpoint* endpoint, const std::string& number = "");
   void detach(LineEndpoint* endpoint);
+  // Calls to numbers nobody registered reach this endpoint (the demo line's remote).
+  void setAnyNumber(LineEndpoint* endpoint) { anyNumber_ = endpoint; }
   void setNumberFaults(const std::string& number, NumberFaults faults);
   NumberFaults numberFaults(const std::string& number) const;
   // The endpoint's own socket has no dial tone (unplugged cable, line cut).
@@ -90,6 +92,7 @@ class PhoneLine {
   std::function<void()> wake_;
 
   std::map<std::string, LineEndpoint*> numbers_;
+  LineEndpoint* anyNumber_ = nullptr;
   std::map<std::string, NumberFaults> faults_;
   std::map<LineEndpoint*, bool> dialTone_;
   std::map<Call*, std::unique_ptr<Call>> calls_;
