@@ -1,5 +1,5 @@
 // quillon-screenshots OUTDIR [--sent N] [--received N]: opens the main window on a fresh data
-// folder filled with sample faxes and saves main-outgoing.png and main-incoming.png.
+// folder filled with sample faxes and saves main-outgoing.png, main-incoming.png and a help page.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "app/help_window.h"
 #include "app/main_screen.h"
 #include "app/sample_faxes.h"
 #include "qtplatform/qt_main_thread.h"
@@ -61,7 +62,12 @@ int main(int argc, char** argv) {
   window.TabSet1->setCurrentIndex(1);
   settle();
   ok = window.grab().save(out + "/main-incoming.png") && ok;
+  quillon::app::HelpWindow* help = quillon::app::showHelp(quillon::app::kHelpTroubleshooting);
+  settle();
+  ok = help->grab().save(out + "/help-troubleshooting.png") && ok;
+  help->close();
   window.close();
-  std::printf("%s\n", ok ? "saved main-outgoing.png and main-incoming.png" : "saving failed");
+  std::printf("%s\n", ok ? "saved main-outgoing.png, main-incoming.png and help-troubleshooting.png"
+                          : "saving failed");
   return ok ? 0 : 1;
 }
