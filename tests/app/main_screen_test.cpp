@@ -296,3 +296,21 @@ TEST_F(MainScreen, ASecondStartBringsTheMinimisedWindowBack) {
   EXPECT_FALSE(w.isMinimized());
   EXPECT_TRUE(w.isVisible());
 }
+
+TEST_F(MainScreen, TheSelectedGridRowIsTheTablesCurrentRecord) {
+  TempDir dir;
+  writeConfiguredIni(dir);
+  app::TMainScreen w(dir.path());
+  ASSERT_FALSE(w.creationFailed());
+  for (const char* subject : {"one", "two", "three"}) addSent(w, subject);
+  w.FormActivate();
+  store::Table& sent = w.store().faxTable();
+  sent.goTop();
+  w.SetButtons();
+  EXPECT_EQ(w.FaxGrid->currentIndex().row(), 0);  // the grid shows the table's record
+  w.FaxGrid->selectRow(2);  // the user clicks the third row
+  EXPECT_EQ(sent.recNo(), sent.viewRecNo(2));
+  w.SetButtons();
+  EXPECT_EQ(w.FaxGrid->currentIndex().row(), 2);  // and it stays there
+  EXPECT_EQ(sent.recNo(), sent.viewRecNo(2));
+}
