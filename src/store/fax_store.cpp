@@ -294,25 +294,25 @@ long FaxStore::deleteFor(TableKind kind, const std::string& condition) {
   int order = t.indexOrd();
   t.setOrder(0);
   // Check the condition before touching anything: a parse error deletes nothing.
-  t.goTop();
   environment_.setDeleted(false);
   long count = 0;
   bool parsed = true;
-  if (!t.eof()) {
+  if (t.recCount() > 0 && t.go(1)) {
     t.evalLogical(condition);
     parsed = t.lastError().empty();
   }
   if (parsed) {
-    for (t.goTop(); !t.eof(); t.skip(1)) {
-      if (t.deleted()) continue;
-      if (t.evalLogical(condition)) {
-        if (deleteCurrent(kind)) ++count;
-      }
+    // Natural order with Deleted off walks every record by number; going by record number
+    // keeps each step O(1) while records leave the view one by one.
+    for (long n = 1; n <= t.recCount(); ++n) {
+      if (!t.go(n) || t.deleted()) continue;
+      if (t.evalLogical(condition) && deleteCurrent(kind)) ++count;
     }
   }
   environment_.setDeleted(true);
   t.setOrder(order);
   if (remembered >= 1 && remembered <= t.recCount()) t.go(remembered);
+  else t.goTop();
   // A remembered record that is now hidden is not shown as current: take the next one in
   // the order, or no current record when the list became empty.
   if (!t.eof() && t.viewPosition(t.recNo()) < 0) t.skip(1);

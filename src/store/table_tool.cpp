@@ -42,7 +42,7 @@ std::string numberText(double v) {
 }
 
 std::string isoDate(const Date& d) {
-  char buf[16];
+  char buf[32];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
   return buf;
 }
@@ -63,10 +63,12 @@ void fieldValue(Table& t, const xbase::Record& r, const FieldDef& f, std::string
       asText = d.empty() ? "" : isoDate(d);
       return;
     }
-    case 'L':
-      asJson = r.getLogical(f.name) ? "true" : "false";
-      asText = r.getLogical(f.name) ? "T" : "F";
+    case 'L': {
+      bool on = r.getLogical(f.name);
+      asJson = std::string(on ? "true" : "false");
+      asText = std::string(1, on ? 'T' : 'F');
       return;
+    }
     case 'N': case 'F': case 'I': case 'B': case 'Y': {
       std::string raw = r.getTrimmed(f.name);
       bool blank = (f.type == 'N' || f.type == 'F') && raw.find_first_not_of(' ') == std::string::npos;

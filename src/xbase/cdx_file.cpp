@@ -108,7 +108,7 @@ class Reader {
     int dupMask = std::uint8_t(n[18]), trailMask = std::uint8_t(n[19]);
     int recBits = std::uint8_t(n[20]), dupBits = std::uint8_t(n[21]);
     int entryBytes = std::uint8_t(n[23]);
-    if (entryBytes < 1 || entryBytes > 8 || recBits > 32 || recBits + dupBits > 64)
+    if (entryBytes < 1 || entryBytes > 8 || recBits > 32 || recBits + dupBits >= 64)
       return fail("bad leaf layout");
     if (count < 0 || count * entryBytes > kLeafRoom) return fail("bad leaf key count");
     int keyEnd = kNode;  // key bytes are stored backwards from the end of the node

@@ -20,7 +20,7 @@ bool Date::valid() const {
 
 std::string Date::dtos() const {
   if (!valid()) return std::string(8, ' ');
-  char buf[16];
+  char buf[32];
   std::snprintf(buf, sizeof buf, "%04d%02d%02d", year, month, day);
   return buf;
 }

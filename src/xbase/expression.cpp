@@ -546,7 +546,7 @@ class Parser {
       node->fn = [](C, V v) {
         const Date& d = v[0].date;
         if (d.empty()) return Value::ofText("  /  /  ");
-        char buf[16];
+        char buf[32];
         std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", d.month, d.day, d.year % 100);
         return Value::ofText(buf);
       };
