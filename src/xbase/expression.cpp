@@ -323,22 +323,17 @@ class Parser {
 
   NodePtr parseOr() {
     DepthGuard guard(*this);
-    NodePtr l = parseAnd();
-    while (dotted(".OR.")) {
-      NodePtr r = parseAnd();
-      expectType(l, ValueType::Logical, ".OR.");
-      expectType(r, ValueType::Logical, ".OR.");
-      l = binary(Op::Or, std::move(l), std::move(r), ValueType::Logical);
-    }
-    return l;
+    return parseLogical(".OR.", Op::Or, &Parser::parseAnd);
   }
-  NodePtr parseAnd() {
-    NodePtr l = parseNot();
-    while (dotted(".AND.")) {
-      NodePtr r = parseNot();
-      expectType(l, ValueType::Logical, ".AND.");
-      expectType(r, ValueType::Logical, ".AND.");
-      l = binary(Op::And, std::move(l), std::move(r), ValueType::Logical);
+  NodePtr parseAnd() { return parseLogical(".AND.", Op::And, &Parser::parseNot); }
+  // operand { word operand }, both sides logical.
+  NodePtr parseLogical(const char* word, Op op, NodePtr (Parser::*operand)()) {
+    NodePtr l = (this->*operand)();
+    while (dotted(word)) {
+      NodePtr r = (this->*operand)();
+      expectType(l, ValueType::Logical, word);
+      expectType(r, ValueType::Logical, word);
+      l = binary(op, std::move(l), std::move(r), ValueType::Logical);
     }
     return l;
   }

@@ -760,21 +760,10 @@ std::string Table::dbFilter() const { return impl_->queryText; }
 
 // ---------------------------------------------------------------- positioning
 
-bool Table::goTop() {
-  Impl& t = *impl_;
-  if (!isOpen()) return t.fail("no table is open");
-  if (!t.commit()) return false;
-  t.refreshView();
-  t.bof = false;
-  if (t.view.empty()) {
-    t.setNoRecord();
-    t.bof = true;
-    return true;
-  }
-  return t.load(t.view.front());
-}
+bool Table::goTop() { return goEnd(true); }
+bool Table::goBottom() { return goEnd(false); }
 
-bool Table::goBottom() {
+bool Table::goEnd(bool top) {
   Impl& t = *impl_;
   if (!isOpen()) return t.fail("no table is open");
   if (!t.commit()) return false;
@@ -785,7 +774,7 @@ bool Table::goBottom() {
     t.bof = true;
     return true;
   }
-  return t.load(t.view.back());
+  return t.load(top ? t.view.front() : t.view.back());
 }
 
 bool Table::skip(long count) {

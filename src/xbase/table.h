@@ -172,6 +172,7 @@ class Table {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  bool goEnd(bool top);
 };
 
 }  // namespace quillon::xbase
