@@ -333,11 +333,22 @@ std::string FaxStore::beforeDateCondition(const std::string& field, const Date& 
 std::string FaxStore::matchCondition(const std::string& field, const std::string& value,
                                      bool exact) {
   std::string v = upper(trim(value));
-  // A double quote cannot stand inside a "..." literal; xBase also delimits with [ ] or ' '.
+  // The typed text must stay one text literal whatever it holds: a double quote inside "..."
+  // would end the literal early and let the rest read as conditions (a text such as
+  // x" .OR. .T. .OR. "  would then match every record). Runs without a double quote go
+  // between double quotes, each double quote itself between single quotes, joined with +.
   std::string literal;
-  if (v.find('"') == std::string::npos) literal = "\"" + v + "\"";
-  else if (v.find('\'') == std::string::npos) literal = "'" + v + "'";
-  else literal = "[" + v + "]";
+  size_t start = 0;
+  while (true) {
+    size_t quote = v.find('"', start);
+    std::string run = v.substr(start, quote == std::string::npos ? std::string::npos : quote - start);
+    if (!run.empty() || literal.empty()) literal += (literal.empty() ? "" : "+") + ("\"" + run + "\"");
+    if (quote == std::string::npos) break;
+    literal += "+'\"'";
+    start = quote + 1;
+  }
+  if (literal.size() > 2 && literal.compare(0, 3, "\"\"+") == 0) literal.erase(0, 3);
+  if (literal.find('+') != std::string::npos) literal = "(" + literal + ")";
   if (exact) return "ALLTRIM(UPPER(" + field + "))==" + literal;
   return literal + "$ALLTRIM(UPPER(" + field + "))";
 }

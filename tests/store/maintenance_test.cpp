@@ -90,7 +90,13 @@ TEST_F(Maintenance, ExactAndPartialConditionMatches) {
   EXPECT_EQ(store->deleteFor(TableKind::Sent, partial), 1);
   EXPECT_EQ(store->faxTable().queryRecCount(), 1);
   // Quotes in the searched text cannot break out of the literal.
-  EXPECT_EQ(FaxStore::matchCondition("FROM", "a\"b", true), "ALLTRIM(UPPER(FROM))=='A\"B'");
+  EXPECT_EQ(FaxStore::matchCondition("FROM", "a\"b", true),
+            "ALLTRIM(UPPER(FROM))==(\"A\"+'\"'+\"B\")");
+  addSent("Jo \"Quote\" Doe", {});
+  std::string injected = FaxStore::matchCondition("RECIPIENT", "x\" .or. .t. .or. \"", false);
+  EXPECT_EQ(store->deleteFor(TableKind::Sent, injected), 0);
+  EXPECT_EQ(store->deleteFor(TableKind::Sent, FaxStore::matchCondition("RECIPIENT", "\"quote\"", false)), 1);
+  EXPECT_EQ(store->deleteFor(TableKind::Sent, FaxStore::matchCondition("RECIPIENT", "'[]'", false)), 0);
   EXPECT_EQ(store->deleteFor(TableKind::Sent, "RECIPIENT ==="), -1);  // does not parse
 }
 
