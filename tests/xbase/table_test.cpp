@@ -191,9 +191,17 @@ TEST_F(TableTest, AKilledWriterLeavesEveryCommittedRecord) {
       }
     }
   }
-  while (!fs::exists(path + ".ready")) usleep(1000);
-  kill(child, SIGKILL);
   int status = 0;
+  bool ended = false;
+  while (!fs::exists(path + ".ready")) {
+    if (waitpid(child, &status, WNOHANG) == child) {
+      ended = true;
+      break;
+    }
+    usleep(1000);
+  }
+  ASSERT_FALSE(ended) << "the writer stopped by itself";
+  kill(child, SIGKILL);
   waitpid(child, &status, 0);
   ASSERT_TRUE(t.open(path)) << t.lastError();
   ASSERT_GT(t.recCount(), 300);
