@@ -156,14 +156,14 @@ int TiffReader::readRow(uint8_t* row) {
     if (status != ecOK) return status;
   }
   const size_t rowBytes = (size_t(width_) + 7) / 8;
-  size_t filled = 0;
   if (!packBits_) {
-    size_t n = std::min(rowBytes, data_.size() - std::min(at_, data_.size()));
-    std::copy_n(data_.begin() + ptrdiff_t(at_), n, row);
-    at_ += n;
-    filled = n;
-    std::fill(row + n, row + rowBytes, uint8_t(invert_ ? 0xFF : 0x00));  // short strip: white
+    // A strip that ends before its rows do is damaged: refusing it also keeps a huge
+    // ImageLength from running on without data.
+    if (at_ + rowBytes > data_.size()) return ecBadGraphicsFormat;
+    std::copy_n(data_.begin() + ptrdiff_t(at_), rowBytes, row);
+    at_ += rowBytes;
   } else {
+    size_t filled = 0;
     // PackBits: n < 128 copies n + 1 bytes, n > 128 repeats the next byte 257 - n times.
     while (filled < rowBytes) {
       uint8_t n;

@@ -1,0 +1,95 @@
+// quillon info: the header of a fax file and, per page, its flags, data length and lines.
+#include <cstdio>
+#include <ctime>
+#include <ostream>
+
+#include "cli/command.h"
+#include "cli/fax_command_args.h"
+#include "faximage/fax_file.h"
+#include "faximage/fax_unpacker.h"
+#include "platform/latin1.h"
+#include "serial/errors/error_codes.h"
+
+namespace quillon::cli {
+namespace {
+
+using namespace faximage;
+
+// Station IDs are Latin-1 text from the remote machine: escaped for JSON.
+std::string jsonQuoted(const std::string& latin1) {
+  std::string out = "\"";
+  for (char ch : platform::latin1ToUtf8(latin1)) {
+    unsigned char u = static_cast<unsigned char>(ch);
+    if (u == '"' || u == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (u < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+      out += buffer;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+std::string dateText(uint32_t packed) {
+  if (packed == 0) return "";
+  std::tm t = unpackDosDateTime(packed);
+  char buffer[80];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  return buffer;
+}
+
+int info(CommandContext& c) {
+  FaxArgs args;
+  if (!args.parse(c.args, {}, {"--json"}, c.err)) return 2;
+  if (args.positional.size() != 1) {
+    c.err << "usage: quillon info INPUT.APF [--json]\n";
+    return 2;
+  }
+  const std::string& file = args.positional[0];
+  FaxHeader header;
+  if (int status = ReadFaxHeader(file, header); status != ecOK) return reportStatus(c.err, "info", status);
+  const bool json = args.flag("--json");
+  if (json) {
+    c.out << "{\"file\": " << jsonQuoted(file) << ", \"stationId\": " << jsonQuoted(header.stationId)
+          << ", \"date\": \"" << dateText(header.dateTime) << "\", \"pageCount\": " << header.pageCount
+          << ", \"firstPageOffset\": " << header.firstPageOffset << ", \"pages\": [";
+  } else {
+    c.out << "File:        " << platform::latin1ToUtf8(file) << "\nStation ID:  "
+          << platform::latin1ToUtf8(header.stationId) << "\nDate:        " << dateText(header.dateTime)
+          << "\nPages:       " << header.pageCount << "\n";
+  }
+  TApdFaxUnpacker unpacker;
+  unpacker.Loading = true;
+  unpacker.AutoScaleMode = asNone;
+  unpacker.SetInFileName(file);
+  for (unsigned page = 1; page <= header.pageCount; ++page) {
+    PageHeader ph;
+    if (int status = FindPage(file, page, ph); status != ecOK) return reportStatus(c.err, "info", status);
+    int lines = 0;
+    unpacker.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t*, int, int) { lines += !s && !e; };
+    int status = unpacker.UnpackPage(page);
+    if (json) {
+      c.out << (page > 1 ? ", " : "") << "{\"page\": " << page << ", \"flags\": " << ph.flags
+            << ", \"fine\": " << (ph.highRes() ? "true" : "false") << ", \"wide\": " << (ph.wide() ? "true" : "false")
+            << ", \"lineRecords\": " << (ph.lengthWords() ? "true" : "false") << ", \"dataLength\": " << ph.dataLength
+            << ", \"lines\": " << lines << (status == ecOK ? "" : ", \"damaged\": true") << "}";
+    } else {
+      c.out << "Page " << page << ":      " << (ph.highRes() ? "fine" : "standard") << ", "
+            << (ph.wide() ? "2048" : "1728") << " pixels, " << (ph.lengthWords() ? "line records" : "received data")
+            << ", " << ph.dataLength << " bytes, " << lines << " lines" << (status == ecOK ? "" : " (damaged)") << "\n";
+    }
+  }
+  if (json) c.out << "]}\n";
+  return 0;
+}
+
+}  // namespace
+
+int runFaxInfoCommand(CommandContext& context) { return guardFaxCommand(context.err, "info", &info, context); }
+
+}  // namespace quillon::cli
