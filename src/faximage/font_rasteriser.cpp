@@ -18,7 +18,7 @@ FontRasteriserFactory& factory() {
 class BuiltinRasteriser : public FontRasteriser {
  public:
   explicit BuiltinRasteriser(const FontChoice& font)
-      : scale_(std::clamp((font.pointSize + 5) / 10, 1, 16)), bold_(font.bold),
+      : scale_(std::clamp((font.pointSize + 5) / 10, 1, 256)), bold_(font.bold),
         glyphs_(glyphsFor(ffStandard, false)) {}
 
   int textHeight() override { return glyphs_.rows * scale_; }

@@ -7,6 +7,7 @@
 #include "faximage/fax_converter.h"
 #include "faximage/fax_file.h"
 #include "faximage/fax_font.h"
+#include "faximage/fax_text_engine.h"
 #include "faximage/image_writers.h"
 #include "serial/errors/error_codes.h"
 #include "serial/errors/exceptions.h"
@@ -266,6 +267,29 @@ TEST(FaxConverter, UserLinesAndYieldQuit) {
   n = 0;
   c.OnYield = [] { return true; };
   EXPECT_THROW(c.ConvertDocument(), EGotQuitMsg);
+}
+
+}  // namespace
+}  // namespace quillon::faximage
+
+namespace quillon::faximage {
+namespace {
+
+TEST(FaxTextEngine, RendersAndCodesHeaderLinesWithoutFiles) {
+  FaxTextEngine engine;
+  EXPECT_EQ(engine.LoadFaxFont(16, true), ecOK);
+  EXPECT_EQ(engine.rows(), 16);
+  EXPECT_EQ(engine.LoadFaxFont(20, false), ecFontFileNotFound);
+  std::vector<uint8_t> line(4096);
+  engine.RenderTextRow("Page 1 of 2", 4, line.data());
+  engine.EncodeRasterLine(line.data());
+  EXPECT_GT(engine.codeLength(), 6u);
+  EXPECT_EQ(engine.code()[1], 0x80);  // the aligned EOL
+  FontChoice huge;
+  huge.pointSize = 400;
+  EXPECT_EQ(engine.SetEnhancedFont(huge, true), ecEnhFontTooBig);
+  EXPECT_EQ(engine.SetEnhancedFont(FontChoice{}, false), ecOK);
+  EXPECT_EQ(engine.rows(), 16);
 }
 
 }  // namespace
