@@ -174,10 +174,11 @@ long PosixSerialDevice::read(std::uint8_t* data, std::size_t size) {
 }
 
 long PosixSerialDevice::write(const std::uint8_t* data, std::size_t size, int timeoutMs) {
-  bool dsrFlow;
+  bool dsrFlow, toggleRts;
   {
     std::lock_guard lock(settingsMutex_);
     dsrFlow = extra_.outxDsrFlow;
+    toggleRts = extra_.rtsControl == RtsControl::toggle && !kernelRs485_;
   }
   if (dsrFlow && modemLinesSupported_) {  // the driver has no DSR flow: hold output here
     std::uint8_t s = 0;
@@ -185,6 +186,15 @@ long PosixSerialDevice::write(const std::uint8_t* data, std::size_t size, int ti
       std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, kStatusPollMs)));
       return 0;
     }
+  }
+  if (toggleRts) {  // RS-485 without driver support: RTS up only while the bytes leave
+    setModemLine(TIOCM_RTS, true);
+    ssize_t n = ::write(fd_, data, size);
+    int err = errno;
+    ::tcdrain(fd_);
+    setModemLine(TIOCM_RTS, false);
+    if (n >= 0) return static_cast<long>(n);
+    return err == EAGAIN || err == EINTR ? 0 : kSerialGeneralFailure;
   }
   for (int attempt = 0; attempt < 2; ++attempt) {
     ssize_t n = ::write(fd_, data, size);
@@ -267,9 +277,22 @@ int PosixSerialDevice::setSettings(const SerialSettings& s) {
   t.c_cc[VSTART] = s.xonChar;
   t.c_cc[VSTOP] = s.xoffChar;
   if (::tcsetattr(fd_, TCSANOW, &t) != 0) return kBadParameter;
+  // RS-485 through the driver where it can; a port we did not switch is left as configured.
+  bool wantRs485 = s.rtsControl == RtsControl::toggle, kernelRs485 = false;
+  bool hadRs485;
+  {
+    std::lock_guard lock(settingsMutex_);
+    hadRs485 = kernelRs485_;
+  }
+  if (wantRs485 || hadRs485) {
+    serial_rs485 rs485{};
+    if (wantRs485) rs485.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    kernelRs485 = ::ioctl(fd_, TIOCSRS485, &rs485) == 0 && wantRs485;
+  }
   {
     std::lock_guard lock(settingsMutex_);
     extra_ = s;
+    kernelRs485_ = kernelRs485;
   }
   // DTR follows its mode; a handshake DTR stays raised (the driver cannot drop it by level).
   setModemLine(TIOCM_DTR, s.dtrControl != DtrControl::disable);

@@ -53,6 +53,7 @@ class PosixSerialDevice final : public SerialDevice {
   // Drivers without modem lines (pseudo-terminals) answer ENOTTY: then nothing is polled.
   std::atomic<bool> modemLinesSupported_{true};
   std::atomic<bool> countersSupported_{true};
+  bool kernelRs485_ = false;  // the driver toggles RTS itself (settings lock)
   std::atomic<std::uint8_t> pendingErrors_{0};
   std::uint8_t lastModem_ = 0;  // comm thread only
   struct Counters {

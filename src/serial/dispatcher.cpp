@@ -97,7 +97,7 @@ int TApdBaseDispatcher::OpenDispatcher(const DispatcherOpenParams& params) {
     device_->getSettings(dcb_);
     dtrState_ = params.dtr;
     rtsState_ = params.rts;
-    dtrAuto_ = rtsAuto_ = rs485_ = false;
+    dtrAuto_ = rtsAuto_ = rs485_ = dtrHeldLow_ = false;
     dcb_.dtrControl = dtrState_ ? platform::DtrControl::enable : platform::DtrControl::disable;
     dcb_.rtsControl = rtsState_ ? platform::RtsControl::enable : platform::RtsControl::disable;
     dcb_.outxCtsFlow = dcb_.outxDsrFlow = dcb_.outX = dcb_.inX = false;
@@ -283,6 +283,7 @@ void TApdBaseDispatcher::dispatchThreadLoop() {
         runTriggerChecks(true);
       }
       runTriggerChecks(false);
+      updateDtrHandshake();
       if (closeDeferred_ && !busy_) {
         finishDeferredClose();
         break;
@@ -306,6 +307,7 @@ void TApdBaseDispatcher::processEvent(std::uint32_t events) {
   }
   if (events & (kEventReceiveChar | kEventDeviceGone)) {
     receiveBytes();
+    updateDtrHandshake();
     runTriggerChecks(true);
   }
   if (events & kEventDeviceGone) handleDeviceLost();

@@ -207,6 +207,7 @@ class TApdBaseDispatcher {
   int checkDataTriggers();
   void runTriggerChecks(bool withData);
   void handleDeviceLost();
+  void updateDtrHandshake();  // DTR follows the receive ring where the driver has no DTR flow
 
   // Delivery. Returns the most bytes any handler read (peek mode), or -1 when nothing ran.
   long deliver(unsigned msg, unsigned first, std::uint32_t low16);
@@ -245,6 +246,7 @@ class TApdBaseDispatcher {
   platform::SerialSettings dcb_;
   bool dtrState_ = true, rtsState_ = true;
   bool dtrAuto_ = false, rtsAuto_ = false, rs485_ = false;
+  bool dtrHeldLow_ = false;  // the DTR handshake dropped DTR: the ring is above its stop level
   std::uint8_t modemStatus_ = 0;
   std::atomic<std::uint8_t> lineErrors_{0};
   TriggerTables triggers_;

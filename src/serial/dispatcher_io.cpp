@@ -234,6 +234,23 @@ int TApdBaseDispatcher::SetRts(bool on) {
   return 0;
 }
 
+void TApdBaseDispatcher::updateDtrHandshake() {
+  std::lock_guard guard(lock_);
+  if (!dtrAuto_ || !device_ || deviceLost_) return;
+  std::size_t used;
+  {
+    std::lock_guard in(inLock_);
+    used = in_.used();
+  }
+  std::size_t stopAt = inSize_ - static_cast<unsigned>(dcb_.xoffLimit);
+  std::size_t resumeAt = static_cast<std::size_t>(dcb_.xonLimit);
+  if (!dtrHeldLow_ && used >= stopAt) {
+    if (device_->setDtr(false) == 0) dtrHeldLow_ = true;
+  } else if (dtrHeldLow_ && used <= resumeAt) {
+    if (device_->setDtr(true) == 0) dtrHeldLow_ = false;
+  }
+}
+
 int TApdBaseDispatcher::SetHardwareFlowControl(int options, unsigned bufferFull, unsigned bufferResume) {
   if (bufferFull < bufferResume || bufferFull > inSize_) return ecBadArgument;
   std::lock_guard guard(lock_);
@@ -257,6 +274,7 @@ int TApdBaseDispatcher::SetHardwareFlowControl(int options, unsigned bufferFull,
   int rc = device_->setSettings(next);
   if (rc < 0) return rc;
   dcb_ = next;
+  dtrHeldLow_ = false;  // the settings raised DTR again
   return 0;
 }
 

@@ -368,3 +368,14 @@ TEST(Dispatcher, OpensPseudoTerminalsForExclusiveUse) {
   EXPECT_EQ(first.CloseDispatcher(), 0);
   EXPECT_TRUE(first.ThreadsGone());
 }
+
+TEST_F(DispatcherTest, DtrHandshakeFollowsTheReceiveRing) {
+  ASSERT_EQ(dispatcher.SetHardwareFlowControl(hfUseDTR, 10, 5), 0);
+  EXPECT_EQ(dispatcher.SetDtr(false), 1);  // DTR belongs to the handshake now
+  EXPECT_TRUE(line->dtr());
+  line->write("0123456789AB");
+  ASSERT_TRUE(waitUntil([&] { return !line->dtr(); }));  // stop level reached
+  std::uint8_t buf[8];
+  ASSERT_EQ(dispatcher.GetBlock(buf, 8), 8);
+  ASSERT_TRUE(waitUntil([&] { return line->dtr(); }));  // back under the resume level
+}
