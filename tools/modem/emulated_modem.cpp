@@ -396,10 +396,8 @@ void EmulatedModem::hangUpCall() {
   tx_.abort();
   c2Action_ = Action::None;
   // A Class 2 session ends quietly when the DTE hangs up.
-  hangingUp_ = true;
-  if (sender_ && sender_->running()) sender_->abandon(kHangupAborted);
-  if (receiver_ && receiver_->running()) receiver_->abandon(kHangupAborted);
-  hangingUp_ = false;
+  if (sender_) sender_->silence();
+  if (receiver_) receiver_->silence();
   line_.hangUp(this);
   dcd_ = false;
   mode_ = Mode::Command;

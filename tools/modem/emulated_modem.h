@@ -204,7 +204,6 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   int lastHangup_ = 0;
   bool c2PostPageUnreported_ = false;
   bool frsWaiting_ = false;
-  bool hangingUp_ = false;  // the DTE hung up: no hang-up report
   std::string localId_;
   std::vector<int> disParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
   std::vector<int> dccParams_ = {1, 5, 0, 2, 0, 0, 0, 0};

@@ -134,6 +134,14 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
     if (n == "+FNR") pageReportsOn_ = values.size() >= 2 && values[1] == "1";
     return Result::Ok;
   }
+  if (!two && n == "+FIP") {
+    // Class 2.0: back to the factory session parameters.
+    disParams_ = dccParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
+    localId_.clear();
+    fcr_ = faa_ = 0;
+    pageReportsOn_ = false;
+    return Result::Ok;
+  }
   if (is("+FMFR", "+FMI") || is("+FMDL", "+FMM") || is("+FREV", "+FMR")) {
     if (cmd.form != Form::Query && cmd.form != Form::Action) return Result::Error;
     info(is("+FMFR", "+FMI") ? profile_.manufacturer : is("+FMDL", "+FMM") ? profile_.model : profile_.revision);
@@ -397,7 +405,6 @@ void EmulatedModem::t30Done(int code) {
   if (faults_.hangupCode >= 0) code = faults_.hangupCode;
   lastHangup_ = code;
   dcd_ = false;
-  if (hangingUp_) return;
   notify();
   if (mode_ == Mode::Class2PageRx) out(std::string{kDle, kEtx});
   char text[16];

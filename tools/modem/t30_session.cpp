@@ -80,6 +80,13 @@ void T30Party::abandon(int hangupCode) {
   if (running_) finishSession(hangupCode, false);
 }
 
+void T30Party::silence() {
+  running_ = false;
+  stopListening();
+  gap_.stop();
+  tx_.abort();
+}
+
 void T30Party::lineSignal(const LineSignal& s) {
   if (!running_) return;
   switch (s.kind) {

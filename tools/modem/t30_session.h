@@ -84,6 +84,8 @@ class T30Party {
   void disconnect(int hangupCode);
   // Ends at once without DCN (line dropped, aborted).
   void abandon(int hangupCode);
+  // Stops without a word to the host (the host hung up itself).
+  void silence();
 
   void lineSignal(const LineSignal& s);
   // The other side hung up or the line went dead.

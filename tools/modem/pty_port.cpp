@@ -1,0 +1,66 @@
+#include "pty_port.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace quillon::modem {
+
+PtyPort::PtyPort(EmulatedModem& modem) : modem_(modem) {
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    error_ = std::strerror(errno);
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+    return;
+  }
+  const char* name = ::ptsname(master_);
+  path_ = name ? name : "";
+  slaveKeep_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+  if (slaveKeep_ >= 0) {
+    // Raw bytes: no echo, no line editing, no CR/LF translation by the terminal layer.
+    termios t{};
+    if (::tcgetattr(slaveKeep_, &t) == 0) {
+      ::cfmakeraw(&t);
+      ::tcsetattr(slaveKeep_, TCSANOW, &t);
+    }
+  }
+}
+
+PtyPort::~PtyPort() {
+  if (!link_.empty()) ::unlink(link_.c_str());
+  if (slaveKeep_ >= 0) ::close(slaveKeep_);
+  if (master_ >= 0) ::close(master_);
+}
+
+bool PtyPort::makeLink(const std::string& link) {
+  ::unlink(link.c_str());
+  if (::symlink(path_.c_str(), link.c_str()) != 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
+  link_ = link;
+  return true;
+}
+
+void PtyPort::pump() {
+  if (master_ < 0) return;
+  char buf[4096];
+  while (true) {
+    ssize_t n = ::read(master_, buf, sizeof buf);
+    if (n <= 0) break;
+    modem_.fromDte(std::string_view(buf, static_cast<std::size_t>(n)));
+  }
+  pendingOut_ += modem_.toDte();
+  while (!pendingOut_.empty()) {
+    ssize_t n = ::write(master_, pendingOut_.data(), pendingOut_.size());
+    if (n <= 0) break;  // the program is not reading: keep the rest for the next round
+    pendingOut_.erase(0, static_cast<std::size_t>(n));
+  }
+}
+
+}  // namespace quillon::modem

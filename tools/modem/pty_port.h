@@ -1,0 +1,37 @@
+#pragma once
+// Serves one emulated modem on a pseudo-terminal: a program opens the slave side as its
+// serial port and talks to the modem. Pseudo-terminals carry no modem control lines, so DTR,
+// DCD and RI are not seen there.
+#include <string>
+
+#include "emulated_modem.h"
+
+namespace quillon::modem {
+
+class PtyPort {
+ public:
+  explicit PtyPort(EmulatedModem& modem);
+  ~PtyPort();
+  PtyPort(const PtyPort&) = delete;
+  PtyPort& operator=(const PtyPort&) = delete;
+
+  bool ok() const { return master_ >= 0; }
+  const std::string& error() const { return error_; }
+  // The slave's path ("/dev/pts/N").
+  const std::string& path() const { return path_; }
+  // Also reachable as `link` (a symbolic link, replaced if present, removed on close).
+  bool makeLink(const std::string& link);
+  // Moves bytes both ways; runs on the runner with the line's lock held.
+  void pump();
+
+ private:
+  EmulatedModem& modem_;
+  int master_ = -1;
+  int slaveKeep_ = -1;  // held open so the master never sees the slave closed
+  std::string path_;
+  std::string link_;
+  std::string error_;
+  std::string pendingOut_;
+};
+
+}  // namespace quillon::modem
