@@ -323,3 +323,20 @@ TEST_F(ComPortTest, TapiModeAdoptsAnOpenDescriptor) {
   port.SetOpen(false);
   ::close(fd);
 }
+
+TEST_F(ComPortTest, AssignCopiesSettingsAndTheOpenPortsTriggers) {
+  TApdComPort source, copy;
+  source.SetComNumber(3);
+  source.SetBaud(9600);
+  source.SetTraceName("MODEM.TRC");
+  source.SetOpen(true);
+  int timer = source.AddTimerTrigger();
+  copy.Assign(source);
+  EXPECT_FALSE(copy.Open());
+  EXPECT_EQ(copy.Baud(), 9600);
+  EXPECT_EQ(copy.TraceName(), "MODEM.TRC");
+  source.SetOpen(false);
+  copy.SetOpen(true);
+  EXPECT_NO_THROW(copy.SetTimerTrigger(timer, 5, true));  // restored at its open
+  EXPECT_THROW(copy.SetTimerTrigger(timer + 8, 5, true), EBadTriggerHandle);
+}
