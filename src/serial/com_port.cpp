@@ -500,8 +500,10 @@ void TApdCustomComPort::applyTracing(TTraceLogState v) {
   TApdBaseDispatcher& d = *dispatcher_;
   switch (v) {
     case tlOn:
-      if (tracing_ == tlPause) d.StartTracing();
-      else raise(d.InitTracing(traceSize_));
+      if (tracing_ == tlPause && d.Tracing())  // resume; a pause set before anything ran starts afresh
+        d.StartTracing();
+      else
+        raise(d.InitTracing(traceSize_));
       tracing_ = tlOn;
       break;
     case tlOff:
@@ -538,8 +540,10 @@ void TApdCustomComPort::applyLogging(TTraceLogState v) {
   TApdBaseDispatcher& d = *dispatcher_;
   switch (v) {
     case tlOn:
-      if (logging_ == tlPause) d.StartLogging();
-      else raise(d.InitLogging(logSize_));
+      if (logging_ == tlPause && d.Logging())  // resume; a pause set before anything ran starts afresh
+        d.StartLogging();
+      else
+        raise(d.InitLogging(logSize_));
       logging_ = tlOn;
       break;
     case tlOff:

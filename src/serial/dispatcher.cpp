@@ -9,6 +9,7 @@
 #include "ports/port_mapping.h"
 #include "serial/dispatcher_list.h"
 #include "serial/errors/error_codes.h"
+#include "serial/flow_levels.h"
 
 namespace quillon::serial {
 
@@ -125,8 +126,14 @@ int TApdBaseDispatcher::OpenDispatcher(const DispatcherOpenParams& params) {
   openTime_ = std::chrono::steady_clock::now();
   closing_ = closeDeferred_ = deviceLost_ = false;
   outputSent_ = ringSeen_ = false;
-  if (params.hwFlowOptions) SetHardwareFlowControl(params.hwFlowOptions, inSize_ * 9 / 10, inSize_ / 10);
-  if (params.swFlowOptions) SetSoftwareFlowControl(params.swFlowOptions, inSize_ * 3 / 4, inSize_ / 4);
+  if (params.hwFlowOptions) {
+    FlowLevels l = hardwareFlowLevels(inSize_, 0, 0);
+    SetHardwareFlowControl(params.hwFlowOptions, l.full, l.resume);
+  }
+  if (params.swFlowOptions) {
+    FlowLevels l = softwareFlowLevels(inSize_, 0, 0);
+    SetSoftwareFlowControl(params.swFlowOptions, l.full, l.resume);
+  }
   open_ = true;
   startThreads();
   return 0;

@@ -340,3 +340,21 @@ TEST_F(ComPortTest, AssignCopiesSettingsAndTheOpenPortsTriggers) {
   EXPECT_NO_THROW(copy.SetTimerTrigger(timer, 5, true));  // restored at its open
   EXPECT_THROW(copy.SetTimerTrigger(timer + 8, 5, true), EBadTriggerHandle);
 }
+
+TEST_F(ComPortTest, LoggingStatesWhileOpen) {
+  TApdComPort port;
+  port.SetComNumber(3);
+  port.SetOpen(true);
+  port.SetLogging(tlPause);  // paused before anything ran: tlOn then starts a fresh log
+  port.SetLogging(tlOn);
+  port.PutString("ATZ\r");
+  ASSERT_EQ(line->readAtLeast(4, 10s), "ATZ\r");
+  port.SetLogging(tlDump);
+  EXPECT_EQ(port.Logging(), tlOff);
+  std::string log = dir.read("VELD.LOG");
+  EXPECT_EQ(log.rfind("VELD v2.56\r\nCompiler : ", 0), 0u) << log;
+  EXPECT_NE(log.find("Dispatch  WriteCom      00000004  ATZ[0D]\r\n"), std::string::npos) << log;
+  port.SetLogging(tlOn);
+  port.SetLogging(tlAppend);
+  EXPECT_GT(dir.read("VELD.LOG").size(), log.size());  // appended a second dump
+}
