@@ -1,0 +1,118 @@
+// A real independent fax program on a pseudo-terminal: Debian's efax sends to and receives
+// from quillon-modem in Class 1, Class 2 and Class 2.0. Skipped when efax is not installed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "modem/dle.h"
+#include "modem/fax_files.h"
+#include "platform/file_io.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+bool haveEfax() { return std::filesystem::exists("/usr/bin/efax"); }
+
+// A child process with its output in a file; killed when still running at the end.
+class Child {
+ public:
+  Child(std::vector<std::string> args, const std::string& output) {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(fd, 1);
+      ::dup2(fd, 2);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+  }
+  ~Child() {
+    if (pid_ > 0 && !done_) {
+      ::kill(pid_, SIGTERM);
+      wait(std::chrono::seconds(10));
+      if (!done_) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The exit code, or -1 when it did not end in time.
+  int wait(std::chrono::seconds limit) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        done_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool done_ = false;
+};
+
+// Starts quillon-modem and waits for its pseudo-terminal link.
+std::unique_ptr<Child> serve(const quillon::test::TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), {QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"), "--scale", "4",
+                             "--log", dir.file("modem.log")});
+  auto child = std::make_unique<Child>(args, dir.file("server.out"));
+  for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyFAX")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return child;
+}
+
+std::string slurp(const std::string& path) { return quillon::platform::readWholeFile(path).value_or(""); }
+
+}  // namespace
+
+TEST(EfaxInterop, SendsInEveryClassToARemoteReceiver) {
+  if (!haveEfax()) GTEST_SKIP() << "efax is not installed";
+  quillon::test::TempDir dir;
+  // A page efax reads: its raw fax format holds the first bit of each byte in the most
+  // significant position.
+  quillon::modem::FaxPage page = quillon::modem::samplePage(false);
+  std::string raw;
+  for (char c : page.data) raw += static_cast<char>(quillon::modem::reverseBits(static_cast<std::uint8_t>(c)));
+  dir.write("page.fax", raw);
+  auto server = serve(dir, {"--receiver", "555", "--id", "REMOTE FAX", "--save", dir.path()});
+  int stored = 0;
+  for (const char* cls : {"-o1", "-o2", "-o0"}) {
+    Child efax({"/usr/bin/efax", "-d", dir.file("ttyFAX"), cls, "-l", "5551234", "-t", "555", dir.file("page.fax")},
+               dir.file("efax.out"));
+    EXPECT_EQ(efax.wait(std::chrono::seconds(180)), 0) << cls << "\n" << slurp(dir.file("efax.out"));
+    std::vector<quillon::modem::FaxPage> pages;
+    std::string file = dir.file("555-" + std::to_string(++stored) + ".apf");
+    for (int i = 0; i < 100 && !std::filesystem::exists(file); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(quillon::modem::loadFaxFile(file, pages), 0) << cls << "\n" << slurp(dir.file("modem.log"));
+    ASSERT_EQ(pages.size(), 1u) << cls;
+    EXPECT_GT(pages[0].data.size(), page.data.size() / 2) << cls;
+  }
+}
+
+TEST(EfaxInterop, ReceivesInEveryClassFromARemoteSender) {
+  if (!haveEfax()) GTEST_SKIP() << "efax is not installed";
+  quillon::test::TempDir dir;
+  for (const char* cls : {"-o1", "-o2", "-o0"}) {
+    // A fresh line for each class: the remote calls once, when efax is waiting.
+    std::filesystem::remove(dir.file("ttyFAX"));
+    auto server = serve(dir, {"--sender", "100", "--id", "QUILLON", "--after", "3"});
+    std::string prefix = dir.file(std::string("rx") + (cls + 2));
+    Child efax({"/usr/bin/efax", "-d", dir.file("ttyFAX"), cls, "-r", prefix, "-w", "-iS0=1"},
+               dir.file("efax.out"));
+    EXPECT_EQ(efax.wait(std::chrono::seconds(180)), 0) << cls << "\n" << slurp(dir.file("efax.out"));
+    std::string out = slurp(dir.file("efax.out"));
+    // The sample page: 1100 lines, every one of them decoded.
+    EXPECT_NE(out.find("received 1100 lines, 0 errors"), std::string::npos) << cls << "\n" << out;
+  }
+}
