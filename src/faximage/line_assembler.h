@@ -13,11 +13,25 @@ class LineAssembler {
  public:
   using LineSink = std::function<void(const uint8_t* line, size_t bytes)>;
   static constexpr int kBufferBits = 512 * 8;
+  static constexpr int kEolLeafValue = 0x7FFF;  // the decode trees' EOL mark
 
   explicit LineAssembler(LineSink sink) : sink_(std::move(sink)) {}
 
   // A leaf of the decode tree: a run length or kEolLeaf.
-  void leaf(int value);
+  void leaf(int value) {
+    if (value == kEolLeafValue) eol();
+    else run(value);
+  }
+  void eol();
+  void run(int length) {
+    if (!eolSeen_) return;
+    if (bit_ + length <= kBufferBits) {
+      if (colour_ == Colour::Black) setBlack(bit_, length);
+      bit_ += length;
+    }
+    if (length < 64) colour_ = colour_ == Colour::White ? Colour::Black : Colour::White;
+    consecutiveEols_ = 0;
+  }
   void invalidCode() { ++invalidCodes_; }
 
   Colour colour() const { return colour_; }  // the tree for the next code
@@ -26,7 +40,20 @@ class LineAssembler {
   unsigned linesDelivered() const { return linesDelivered_; }
 
  private:
-  void setBlack(int from, int count);
+  void setBlack(int from, int count) {
+    if (count <= 0) return;
+    int end = from + count;
+    int first = from >> 3, last = (end - 1) >> 3;
+    uint8_t head = uint8_t(0xFF >> (from & 7));
+    uint8_t tail = uint8_t(0xFF << (7 - ((end - 1) & 7)));
+    if (first == last) {
+      line_[first] |= uint8_t(head & tail);
+      return;
+    }
+    line_[first] |= head;
+    for (int i = first + 1; i < last; ++i) line_[i] = 0xFF;
+    line_[last] |= tail;
+  }
 
   LineSink sink_;
   uint8_t line_[512] = {};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "faximage/mh_tree.h"
 
@@ -84,23 +85,57 @@ MhDecoder::MhDecoder(LineAssembler& lines) : lines_(lines) { lookupTables(); }
 size_t MhDecoder::feed(const uint8_t* data, size_t size) {
   in_ = data;
   inEnd_ = data + size;
-  run(false);
+  run();
   size_t used = size_t(in_ - data);
   in_ = inEnd_ = nullptr;
   return used;
 }
 
-void MhDecoder::finish() { run(true); }
+void MhDecoder::finish() { run(); }
 
-void MhDecoder::run(bool atEnd) {
+void MhDecoder::run() {
   const LookupTables& t = lookupTables();
   for (;;) {
     if (lines_.finished()) return;
-    while (count_ <= 56 && in_ != inEnd_) {
-      bits_ |= uint64_t(*in_++) << count_;
-      count_ += 8;
+    // Whole words while eight bytes remain (bytes already in the word above count_ are the
+    // same ones a later load puts there, so or-ing them again changes nothing), then bytes.
+    if (count_ < 64 && inEnd_ - in_ >= 8) {
+      uint64_t w;
+      std::memcpy(&w, in_, 8);
+      bits_ |= w << count_;
+      int take = (63 - count_) >> 3;
+      in_ += take;
+      count_ += take * 8;
+    } else {
+      while (count_ <= 56 && in_ != inEnd_) {
+        bits_ |= uint64_t(*in_++) << count_;
+        count_ += 8;
+      }
     }
     if (count_ == 0) return;
+    if (mode_ == Mode::Code && count_ >= kLookupBits) {
+      // The common case: whole codes in hand.
+      do {
+        const Lookup& e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
+        consume(e.bits);
+        if (e.kind != Kind::Leaf) {
+          if (e.kind == Kind::Invalid) {
+            lines_.invalidCode();
+            mode_ = Mode::SkipOnes;
+          } else {
+            mode_ = Mode::FillZeros;
+          }
+          break;
+        }
+        if (e.value == kEolLeaf) {
+          lines_.eol();
+          if (lines_.finished()) return;
+        } else {
+          lines_.run(e.value);
+        }
+      } while (count_ >= kLookupBits);
+      continue;
+    }
     switch (mode_) {
       case Mode::SkipOnes: {
         int ones = std::min(std::countr_one(bits_), count_);
@@ -122,12 +157,9 @@ void MhDecoder::run(bool atEnd) {
         break;
       }
       case Mode::Code: {
-        if (count_ < kLookupBits && in_ != inEnd_) break;  // refill first
+        if (in_ != inEnd_) break;  // refill first
         const Lookup& e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
-        if (e.bits > count_) {
-          if (atEnd || in_ == inEnd_) return;  // the code is not complete (yet)
-          break;
-        }
+        if (e.bits > count_) return;  // the code is not complete (yet)
         consume(e.bits);
         if (e.kind == Kind::Leaf) {
           lines_.leaf(e.value);

@@ -34,7 +34,7 @@ class MhDecoder {
 
  private:
   enum class Mode : uint8_t { Code, SkipOnes, FillZeros };
-  void run(bool atEnd);
+  void run();
   void consume(int n) {
     bits_ = n >= 64 ? 0 : bits_ >> n;
     count_ -= n;

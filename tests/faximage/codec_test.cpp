@@ -203,3 +203,69 @@ TEST(MhDecoder, TableDecoderMatchesTheTreeWalkOnAnyInput) {
 
 }  // namespace
 }  // namespace quillon::faximage
+
+#include "faximage/mh_codes.h"
+
+namespace quillon::faximage {
+namespace {
+
+// The coding walk pixel by pixel, as plainly as it can be written.
+std::vector<uint8_t> referenceEncode(const LineGeometry& g, const uint8_t* line) {
+  std::vector<int> bits(15, 0);
+  bits.push_back(1);
+  auto put = [&bits](MhCode c) {
+    for (int i = c.length - 1; i >= 0; --i) bits.push_back((c.bits >> i) & 1);
+  };
+  auto run = [&](int colour, int length) {
+    if (length >= 64) put(makeUpCode(Colour(colour), length / 64 * 64));
+    put(terminatingCode(Colour(colour), length % 64));
+  };
+  auto pixel = [line](int x) { return (line[x / 8] >> (7 - x % 8)) & 1; };
+  const int width = g.pageWidth, margin = g.leftMargin, limit = width - margin, f = g.doubleWidth ? 2 : 1;
+  bool blank = true;
+  for (int x = 0; x < width; ++x) blank = blank && !pixel(x);
+  if (blank) {
+    run(0, width);
+  } else {
+    int sum = 0, colour = 0, start = 0;
+    bool first = true;
+    if (pixel(0)) {
+      run(0, margin);
+      sum = margin;
+      colour = 1;
+      first = false;
+    }
+    for (int x = 1; x <= limit && sum < width; ++x) {
+      if (x < limit && pixel(x) == colour) continue;
+      if (x == limit) break;
+      int r = (x - start) * f + (first ? margin * f : 0);
+      first = false;
+      r = std::min(r, width - sum);
+      run(colour, r);
+      sum += r;
+      colour ^= 1;
+      start = x;
+    }
+    if (sum < width) run(colour, width - sum);
+  }
+  std::vector<uint8_t> out(bits.size() / 8 + 2);
+  for (size_t i = 0; i < bits.size(); ++i) out[i / 8] |= uint8_t(bits[i] << (i % 8));
+  return out;
+}
+
+TEST(MhEncoder, WordScanMatchesThePixelWalk) {
+  std::mt19937 rng(99);
+  uint8_t code[kCodeBufferSize];
+  for (int round = 0; round < 600; ++round) {
+    int width = round % 2 ? 2048 : 1728;
+    Line l = randomLine(rng, width, round % 5 == 0 ? 0 : 1 + round % 70);
+    if (round % 7 == 0) std::fill(l.begin() + ptrdiff_t(l.size() / 2), l.end(), uint8_t(0));
+    int margin = round % 50 == 0 ? width : int(rng() % 3 == 0 ? 0 : rng() % 120);  // also all margin
+    LineGeometry g{width, margin, round % 3 == 0};
+    size_t n = encodeRasterLine(g, l.data(), code);
+    ASSERT_EQ(std::vector<uint8_t>(code, code + n), referenceEncode(g, l.data())) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace quillon::faximage
