@@ -1,6 +1,7 @@
 #include "faximage/mh_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "faximage/mh_codes.h"
