@@ -3,6 +3,7 @@
 // serial port. It keeps the port's settings as properties, opens a dispatcher when the port
 // opens, applies changed settings to the open device, and turns the dispatcher's
 // notifications into component events on the main thread.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -263,7 +264,7 @@ class TApdCustomComPort : public TApdBaseComponent {
   int tapiHandle_ = -1;
   DispatcherFactory dispatcherFactory_;
 
-  TPortState state_ = TPortState::psClosed;
+  std::atomic<TPortState> state_{TPortState::psClosed};  // read by handlers on the dispatch thread
   std::unique_ptr<TApdBaseDispatcher> dispatcher_;
   int windowHandler_ = 0;
   std::optional<SavedTriggers> savedTriggers_;

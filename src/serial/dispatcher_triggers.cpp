@@ -264,6 +264,7 @@ int TApdBaseDispatcher::checkDataTriggers() {
   };
   std::vector<Match> matches;
   std::size_t availCount = 0;
+  bool beforeMatch = false;
   {
     std::scoped_lock guard(lock_, inLock_);
     scanPos_ = std::max(scanPos_, in_.readPosition());
@@ -286,6 +287,7 @@ int TApdBaseDispatcher::checkDataTriggers() {
       if (threshold && before >= threshold && availBeforeMatchAt_ != matchEnd_) {
         availBeforeMatchAt_ = matchEnd_;
         availCount = static_cast<std::size_t>(before);
+        beforeMatch = true;
       } else {
         for (DataTrigger& t : triggers_.data)
           if (t.matched) {
@@ -302,7 +304,9 @@ int TApdBaseDispatcher::checkDataTriggers() {
   if (availCount) {
     AddDispatchEntry(ltTrigger, lsAvail, static_cast<std::uint32_t>(availCount));
     long taken = deliver(kTriggerAvailMsg, static_cast<unsigned>(availCount), 0);
-    return taken < static_cast<long>(availCount) ? 2 : 1;
+    // A shortfall ends the pass, but never before a match already found is delivered: the
+    // match would otherwise wait for bytes that may never come.
+    return taken < static_cast<long>(availCount) && !beforeMatch ? 2 : 1;
   }
   for (const Match& m : matches) {
     AddDispatchEntry(ltTrigger, lsData, static_cast<std::uint32_t>(m.handle));

@@ -358,3 +358,20 @@ TEST_F(ComPortTest, LoggingStatesWhileOpen) {
   port.SetLogging(tlAppend);
   EXPECT_GT(dir.read("VELD.LOG").size(), log.size());  // appended a second dump
 }
+
+TEST_F(ComPortTest, ProcedureHandlersOnTheDispatchThreadUseThePort) {
+  TApdComPort port;
+  port.SetComNumber(3);
+  int ring = port.AddDataTrigger("RING", false);  // opens the port
+  port.Dispatcher().RegisterProcTriggerHandler([&](unsigned msg, unsigned handle, std::uint32_t) {
+    if (msg == kTriggerDataMsg && handle == static_cast<unsigned>(ring)) {
+      port.FlushInBuffer();
+      port.PutString("ATA\r");
+    }
+  });
+  line->write("\r\nRING\r\n");
+  EXPECT_TRUE(line->readUntil("ATA\r", 10s));
+  port.SetOpen(false);  // may come while the handler still runs: then it finishes after it
+  ASSERT_TRUE(runUntil([&] { return port.State() == TPortState::psClosed; }));
+  EXPECT_FALSE(line->portOpen());
+}

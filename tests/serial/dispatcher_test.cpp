@@ -379,3 +379,14 @@ TEST_F(DispatcherTest, DtrHandshakeFollowsTheReceiveRing) {
   ASSERT_EQ(dispatcher.GetBlock(buf, 8), 8);
   ASSERT_TRUE(waitUntil([&] { return line->dtr(); }));  // back under the resume level
 }
+
+TEST_F(DispatcherTest, AMatchIsDeliveredEvenWhenTheAvailAheadOfItIsNotRead) {
+  recordAll();  // reads nothing
+  dispatcher.ChangeLengthTrigger(1);
+  int ring = dispatcher.AddDataTrigger("RING", false);
+  line->write("\r\nRING\r\n");
+  ASSERT_TRUE(waitUntil([&] { return recorder.count(kTriggerDataMsg) == 1; }));
+  EXPECT_EQ(recorder.seen()[0].msg, kTriggerAvailMsg);
+  EXPECT_EQ(recorder.seen()[0].first, 2u);
+  EXPECT_EQ(recorder.seen()[1].first, static_cast<unsigned>(ring));
+}
