@@ -1,0 +1,70 @@
+#pragma once
+// A remote fax machine run by SpanDSP, an independent T.30 implementation: its fax terminal
+// speaks T.38 packets, which map one to one onto the carriers, frames and data of the virtual
+// line. It checks the Class 1 emulation and the emulator's own T.30 against code nobody here
+// wrote.
+#include <string>
+
+#include "phone_line.h"
+
+struct t38_terminal_state_s;
+struct t38_core_state_s;
+
+namespace quillon::modem {
+
+class SpanDspFaxMachine : public LineEndpoint {
+ public:
+  enum class Role { Receiver, Sender };
+  // Receiver: answers calls to `number` and writes pages to the TIFF file `file`.
+  // Sender: sends the TIFF file `file` when call() is answered.
+  SpanDspFaxMachine(PhoneLine& line, Role role, const std::string& number, std::string stationId, std::string file);
+  ~SpanDspFaxMachine() override;
+
+  void call(const std::string& number);
+
+  bool finished() const { return finished_; }
+  int completionCode() const { return completion_; }  // 0: the fax went through
+  std::string completionText() const;
+  int pages() const { return pages_; }
+  int badRows() const { return badRows_; }
+  int bitRate() const { return bitRate_; }
+  const std::string& remoteId() const { return remoteId_; }
+
+  // LineEndpoint
+  void ringing(int count) override;
+  void callUp() override;
+  void callDown() override;
+  void signal(const LineSignal& s) override;
+
+ private:
+  static int fromTerminal(t38_core_state_s* s, void* user, const std::uint8_t* buf, int len, int count);
+  static int toTerminal(t38_core_state_s* s, void* user, const std::uint8_t* buf, int len, int count);
+  static int onIndicator(t38_core_state_s* s, void* user, int indicator);
+  static int onData(t38_core_state_s* s, void* user, int dataType, int fieldType, const std::uint8_t* buf, int len);
+  static int onMissing(t38_core_state_s* s, void* user, int rx, int expected);
+  friend struct SpanDspPhaseE;
+  void start();
+  void stop();
+  void tick();
+  void carrierOn(const Modulation& m);
+  void carrierOff();
+
+  PhoneLine& line_;
+  Role role_;
+  std::string stationId_;
+  std::string file_;
+  t38_terminal_state_s* terminal_ = nullptr;
+  t38_core_state_s* bridge_ = nullptr;  // decodes the terminal's packets, encodes ours
+  Timer ticker_;
+  std::uint16_t seqToBridge_ = 0, seqToTerminal_ = 0;
+  bool carrier_ = false;
+  Modulation carrierMod_ = kV21;
+  std::string frame_;
+  int sendingDataType_ = 0;
+  bool finished_ = false;
+  int completion_ = -1;
+  int pages_ = 0, badRows_ = 0, bitRate_ = 0;
+  std::string remoteId_;
+};
+
+}  // namespace quillon::modem
