@@ -1,11 +1,12 @@
 #pragma once
 // The fuzz input as a file, for readers that take a path; one file per process, rewritten for
-// every input, and an output path beside it.
+// every input, and an output path beside it. The folder goes when the process ends.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace quillon::fuzz {
@@ -19,6 +20,13 @@ class FuzzFile {
     input_ = folder_ + "/input." + extension;
     output_ = folder_ + "/output.APF";
   }
+  ~FuzzFile() {
+    std::error_code ignored;
+    if (folder_ != "/tmp") std::filesystem::remove_all(folder_, ignored);
+  }
+  FuzzFile(const FuzzFile&) = delete;
+  FuzzFile& operator=(const FuzzFile&) = delete;
+
   const std::string& write(const std::uint8_t* data, std::size_t size) const {
     FILE* f = std::fopen(input_.c_str(), "wb");
     if (f) {

@@ -1,19 +1,8 @@
 // Any bytes as a TIFF image: converted into a fax file, or refused with a status code.
-#include <cstddef>
-#include <cstdint>
-
-#include "faximage/fax_converter.h"
-#include "faximage_fuzz_file.h"
+#include "faximage_image_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace quillon::faximage;
   static const quillon::fuzz::FuzzFile file("TIFF");
-  TApdFaxConverter c;
-  c.Loading = true;  // status codes instead of exceptions
-  c.SetInputDocumentType(idTiff);
-  c.SetOptions(size % 2 ? coDoubleWidth | coCenterImage : coHalfHeight);
-  c.SetDocumentFile(file.write(data, size));
-  c.SetOutFileName(file.output());
-  c.ConvertDocument();
+  quillon::fuzz::convertImage(quillon::faximage::idTiff, file, data, size);
   return 0;
 }
