@@ -128,6 +128,9 @@ TEST_F(ComPortTest, WithoutAPortNumberTheUserIsAskedOrTheOpenFails) {
     EXPECT_STREQ(e.what(), "The ComNumber property of the TApdComPort has not been set");
   }
   std::vector<int> offered;
+  TApdComPort other;  // holds COM5: it still counts as existing
+  other.SetComNumber(5);
+  other.SetOpen(true);
   setPortPrompt([&](const std::vector<int>& existing) {
     offered = existing;
     return 3;
@@ -137,7 +140,7 @@ TEST_F(ComPortTest, WithoutAPortNumberTheUserIsAskedOrTheOpenFails) {
   setPortPrompt(nullptr);
   EXPECT_TRUE(port.Open());
   EXPECT_EQ(port.ComNumber(), 3);
-  // Mapped ports that exist are offered (COM7 maps to a missing file).
+  // Mapped ports that exist are offered, in use or not (COM7 maps to a missing file).
   EXPECT_NE(std::find(offered.begin(), offered.end(), 3), offered.end());
   EXPECT_NE(std::find(offered.begin(), offered.end(), 5), offered.end());
   EXPECT_EQ(std::find(offered.begin(), offered.end(), 7), offered.end());
