@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "fax_test_support.h"
+#include "faximage/image_writers.h"
 #include "faximage/line_assembler.h"
 #include "faximage/mh_decoder.h"
 #include "faximage/mh_encoder.h"
@@ -81,6 +82,30 @@ TEST(Interop, NetpbmPagesDecodeHere) {
   decoder.finish();
   EXPECT_EQ(lines.invalidCodes(), 0u);
   EXPECT_EQ(decoded, rows);
+}
+
+// Our BMP, PCX and DCX files as netpbm reads them (a DCX page is a PCX image at its offset).
+TEST(Interop, NetpbmReadsOurImageFiles) {
+  if (!test::haveTool("bmptopnm") || !test::haveTool("pcxtoppm")) GTEST_SKIP() << "netpbm not installed";
+  quillon::test::TempDir dir;
+  std::mt19937 rng(13);
+  auto rows = test::randomRows(rng, 1000, 70, 90);
+  MonoBitmap image = test::blackRowsBitmap(rows, 1000);
+  ASSERT_EQ(writeBmp(dir.file("o.bmp"), image), 0);
+  ASSERT_EQ(writePcx(dir.file("o.pcx"), image), 0);
+  ASSERT_EQ(writeDcx(dir.file("o.dcx"), {&image}), 0);
+  std::string dcx = dir.read("o.dcx");
+  uint32_t first = uint8_t(dcx[4]) | uint8_t(dcx[5]) << 8 | uint8_t(dcx[6]) << 16 | uint32_t(uint8_t(dcx[7])) << 24;
+  ASSERT_EQ(first, 4100u);
+  dir.write("page1.pcx", dcx.substr(first));
+  for (std::string command : {"bmptopnm " + dir.file("o.bmp"), "pcxtoppm " + dir.file("o.pcx"),
+                              "pcxtoppm " + dir.file("page1.pcx")}) {
+    std::string out;
+    ASSERT_TRUE(test::runCommand(command + " 2>/dev/null | ppmtopgm | pgmtopbm -threshold", &out)) << command;
+    int width = 0;
+    EXPECT_EQ(parsePbm(out, width), rows) << command;
+    EXPECT_EQ(width, 1000) << command;
+  }
 }
 
 }  // namespace
