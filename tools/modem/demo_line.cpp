@@ -1,5 +1,6 @@
 #include "demo_line.h"
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -19,6 +20,8 @@ DemoLine::DemoLine(const DemoLineOptions& options)
   line_.setAnyNumber(&receiver_);
   receiver_.onFax([this](const ReceivedFax& fax) {
     if (options_.saveFolder.empty() || fax.pages.empty()) return;
+    std::error_code ignored;
+    std::filesystem::create_directories(options_.saveFolder, ignored);
     saveFaxFile(options_.saveFolder + "demo-received-" + std::to_string(++saved_) + ".apf", fax);
   });
   serial_->setActivityListener([this] { runner_.wake(); });
@@ -55,7 +58,11 @@ void registerEmulatorPorts(const DemoLineOptions& options) {
     static std::map<int, std::unique_ptr<DemoLine>> lines;
     std::lock_guard lock(mutex);
     auto& line = lines[comNumber];
-    if (!line) line = std::make_unique<DemoLine>(options);
+    if (!line) {
+      DemoLineOptions opened = options;
+      if (opened.saveFolderAtOpen) opened.saveFolder = opened.saveFolderAtOpen();
+      line = std::make_unique<DemoLine>(opened);
+    }
     return line->serial()->openPort();
   });
 }

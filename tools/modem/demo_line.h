@@ -2,6 +2,7 @@
 // The built-in demo line behind the port name "emulator": an emulated Class 1/2/2.0 modem
 // whose calls to any number reach a remote fax machine that answers and receives, and a
 // remote sender that calls in now and then with a sample fax. Nothing needs hardware.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,9 @@ struct DemoLineOptions {
   Micros firstCallIn = seconds(45);  // after the port opens
   Micros callInEvery = seconds(600);
   std::string saveFolder;            // where the remote receiver keeps faxes ("" = nowhere)
+  // When set, asked for the folder when a port is first opened (the data folder is known
+  // only once the program has started).
+  std::function<std::string()> saveFolderAtOpen;
 };
 
 class DemoLine {
