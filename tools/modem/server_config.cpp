@@ -105,6 +105,13 @@ struct Parser {
   }
 
   bool option(const std::string& name, const std::string* value) {
+    static const char* const known[] = {"--modem", "--link", "--classes", "--codes", "--no-fcs", "--no-dial-tone",
+                                        "--fault", "--receiver", "--max-bps", "--rings", "--any-number", "--sender",
+                                        "--file", "--after", "--every", "--id", "--remote-fault", "--line-fault",
+                                        "--scale", "--save", "--log", "--config"};
+    bool isKnown = false;
+    for (const char* k : known) isKnown = isKnown || name == k;
+    if (!isKnown) return fail("unknown option " + name);
     auto need = [&]() -> bool {
       if (value) return true;
       return fail(name + " needs a value");
@@ -217,8 +224,6 @@ struct Parser {
       bool ok = run(args);
       --depth;
       return ok;
-    } else {
-      return fail("unknown option " + name);
     }
     return true;
   }
