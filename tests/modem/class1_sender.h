@@ -51,7 +51,16 @@ struct Class1Sender {
   // Sends a page and the post-page message; returns the answer's FCF.
   int page(int code, const std::string& data, std::uint8_t postPage) {
     EXPECT_EQ(dte.at("AT+FTM=" + std::to_string(code)), "CONNECT");
-    dte.send(dleStuff(data) + std::string("\x10\x03", 2));
+    // Page data at about the line's pace, as a program under flow control sends it: a modem's
+    // transmit buffer is not endless.
+    int bps = class1Code(code)->modulation.bps;
+    std::string stuffed = dleStuff(data);
+    for (std::size_t at = 0; at < stuffed.size(); at += 512) {
+      std::string chunk = stuffed.substr(at, 512);
+      dte.send(chunk);
+      dte.run(static_cast<Micros>(chunk.size()) * 8 * 900000 / bps);
+    }
+    dte.send(std::string("\x10\x03", 2));
     EXPECT_EQ(dte.finalResult(), "OK");
     EXPECT_EQ(dte.at("AT+FTH=3"), "CONNECT");
     dte.sendFrame(t30::makeFrame(postPage | 1, true).bytes());

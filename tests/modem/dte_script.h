@@ -1,6 +1,7 @@
 #pragma once
 // Drives one emulated modem the way a fax program does, in line time stepped by hand: send a
 // command, run the line until the answer is there, read and write Class 1 frames.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -11,15 +12,20 @@ namespace quillon::modem::test {
 
 class DteScript {
  public:
-  DteScript(PhoneLine& line, EmulatedModem& modem) : line_(line), modem_(modem) {}
+  DteScript(PhoneLine& line, EmulatedModem& modem)
+      : line_(line), send_([&modem](const std::string& b) { modem.fromDte(b); }),
+        take_([&modem] { return modem.toDte(); }) {}
+  // Any other modem with a DTE side whose time runs on the line's scheduler.
+  DteScript(PhoneLine& line, std::function<void(const std::string&)> send, std::function<std::string()> take)
+      : line_(line), send_(std::move(send)), take_(std::move(take)) {}
 
-  void send(const std::string& bytes) { modem_.fromDte(bytes); }
+  void send(const std::string& bytes) { send_(bytes); }
 
   // Runs the line until `text` came from the modem; returns what came up to and including it.
   std::optional<std::string> waitFor(const std::string& text, Micros limit = seconds(120)) {
     Micros deadline = line_.now() + limit;
     while (true) {
-      pending_ += modem_.toDte();
+      pending_ += take_();
       auto pos = pending_.find(text);
       if (pos != std::string::npos) {
         std::string got = pending_.substr(0, pos + text.size());
@@ -51,7 +57,8 @@ class DteScript {
       if (!lineText) break;
       std::string text = lineText->substr(0, lineText->size() - 2);
       // Strip leading CR/LF and XON left from earlier answers.
-      while (!text.empty() && (text[0] == '\r' || text[0] == '\n' || text[0] == kXon)) text.erase(0, 1);
+      while (!text.empty() && (text[0] == '\r' || text[0] == '\n' || text[0] == kXon || text[0] == kXoff))
+        text.erase(0, 1);
       if (text.empty()) continue;
       for (const char* f : finals)
         if (text == f || (std::string(f) == "CONNECT" && text.rfind("CONNECT", 0) == 0)) return text;
@@ -80,7 +87,8 @@ class DteScript {
 
  private:
   PhoneLine& line_;
-  EmulatedModem& modem_;
+  std::function<void(const std::string&)> send_;
+  std::function<std::string()> take_;
   std::string pending_;
   std::string info_;
 };

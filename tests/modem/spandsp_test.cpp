@@ -6,6 +6,7 @@
 #include "class1_sender.h"
 #include "modem/fax_files.h"
 #include "modem/remote_fax.h"
+#include "modem/spandsp_audio_modem.h"
 #include "modem/spandsp_fax_machine.h"
 #include "support/temp_dir.h"
 
@@ -78,4 +79,30 @@ TEST(SpanDsp, EmulatorT30AndSpanDspExchangeFaxesBothWays) {
   std::vector<FaxPage> pages;
   ASSERT_EQ(loadFaxFile(dir.file("back.apf"), pages), 0);
   EXPECT_GT(pages[0].data.size(), 1000u);
+}
+
+TEST(SpanDsp, Class1EngineScriptSendsThroughSpanDspT31OverAudio) {
+  // The same script that drives the emulated modem, now against SpanDSP's own Class 1 modem
+  // and fax terminal talking over simulated audio.
+  quillon::test::TempDir dir;
+  PhoneLine line;
+  SpanDspAudioModem modem(line.scheduler(), SpanDspAudioModem::Remote::Receiver, "SPANDSP RX", dir.file("rx.tif"));
+  DteScript dte(line, [&modem](const std::string& b) { modem.fromDte(b); }, [&modem] { return modem.toDte(); });
+  ASSERT_EQ(dte.at("ATE0"), "OK");
+  ASSERT_EQ(dte.at("AT+FCLASS=1"), "OK");
+  EXPECT_EQ(dte.at("AT+FTM=?"), "OK");
+  EXPECT_NE(dte.info().find("96"), std::string::npos);
+  ASSERT_EQ(dte.at("ATDT555"), "CONNECT");
+  Class1Sender s{dte};
+  ASSERT_TRUE(s.readPhaseB());
+  EXPECT_EQ(s.remoteId, "SPANDSP RX");
+  ASSERT_EQ(s.train(96, 9600), t30::kCfr);
+  EXPECT_EQ(s.page(96, samplePage(false).data, t30::kEop), t30::kMcf);
+  s.disconnect();
+  for (int i = 0; i < 100 && !modem.finished(); ++i) line.run(ms(100));
+  EXPECT_TRUE(modem.finished());
+  EXPECT_EQ(modem.completionCode(), 0);
+  EXPECT_EQ(modem.pages(), 1);
+  EXPECT_EQ(modem.badRows(), 0);
+  EXPECT_EQ(modem.remoteId(), "SENDER");
 }

@@ -1,0 +1,136 @@
+#include "spandsp_audio_modem.h"
+
+#include <cstdlib>
+
+#include <tiffio.h>
+#include <spandsp.h>
+
+namespace quillon::modem {
+
+namespace {
+constexpr int kBlock = 160;  // 20 ms of audio at 8000 samples per second
+}  // namespace
+
+struct SpanDspAudioCallbacks {
+  static int atTx(at_state_t*, void* user, const std::uint8_t* buf, std::size_t len) {
+    static_cast<SpanDspAudioModem*>(user)->toDte_.append(reinterpret_cast<const char*>(buf), len);
+    return static_cast<int>(len);
+  }
+  static int control(t31_state_t*, void* user, int op, const char*) {
+    auto* me = static_cast<SpanDspAudioModem*>(user);
+    switch (op) {
+      case AT_MODEM_CONTROL_CALL:
+        // The exchange connects after a couple of seconds and the terminal answers.
+        me->callTimer_.start(seconds(3), [me] {
+          me->startTerminal(false);
+          t31_call_event(me->modem_, AT_CALL_EVENT_CONNECTED);
+        });
+        break;
+      case AT_MODEM_CONTROL_ANSWER:
+        if (me->ringing_) {
+          me->ringing_ = false;
+          me->callTimer_.stop();
+          me->startTerminal(true);
+          t31_call_event(me->modem_, AT_CALL_EVENT_ANSWERED);
+        }
+        break;
+      case AT_MODEM_CONTROL_HANGUP:
+      case AT_MODEM_CONTROL_ONHOOK:
+        me->endCall();
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+  static void phaseE(t30_state_t* t30, void* user, int code) {
+    auto* me = static_cast<SpanDspAudioModem*>(user);
+    t30_stats_t stats;
+    t30_get_transfer_statistics(t30, &stats);
+    me->completion_ = code;
+    me->pages_ = me->remote_ == SpanDspAudioModem::Remote::Receiver ? stats.pages_rx : stats.pages_tx;
+    me->badRows_ = stats.bad_rows;
+    const char* id = t30_get_rx_ident(t30);
+    me->remoteId_ = id ? id : "";
+    while (!me->remoteId_.empty() && me->remoteId_.back() == ' ') me->remoteId_.pop_back();
+    me->finished_ = true;
+  }
+};
+
+SpanDspAudioModem::SpanDspAudioModem(Scheduler& clock, Remote remote, std::string stationId, std::string file)
+    : clock_(clock), remote_(remote), stationId_(std::move(stationId)), file_(std::move(file)), ticker_(clock),
+      callTimer_(clock) {
+  modem_ = t31_init(nullptr, &SpanDspAudioCallbacks::atTx, this, &SpanDspAudioCallbacks::control, this, nullptr,
+                    nullptr);
+  if (std::getenv("QUILLON_SPANDSP_LOG"))
+    span_log_set_level(t31_get_logging_state(modem_), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL | SPAN_LOG_FLOW);
+  tick();
+}
+
+SpanDspAudioModem::~SpanDspAudioModem() {
+  ticker_.stop();
+  if (terminal_) fax_free(terminal_);
+  if (modem_) t31_free(modem_);
+}
+
+void SpanDspAudioModem::fromDte(std::string_view bytes) {
+  t31_at_rx(modem_, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::string SpanDspAudioModem::toDte() {
+  std::string out;
+  out.swap(toDte_);
+  return out;
+}
+
+void SpanDspAudioModem::ringIn() {
+  ringing_ = true;
+  std::function<void()> ring = [this] {
+    if (!ringing_) return;
+    t31_call_event(modem_, AT_CALL_EVENT_ALERTING);
+    callTimer_.start(seconds(6), [this] { ringIn(); });
+  };
+  ring();
+}
+
+void SpanDspAudioModem::startTerminal(bool calling) {
+  if (terminal_) fax_free(terminal_);
+  terminal_ = fax_init(nullptr, calling);
+  t30_state_t* t30 = fax_get_t30_state(terminal_);
+  t30_set_tx_ident(t30, stationId_.c_str());
+  t30_set_ecm_capability(t30, false);
+  t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
+  if (remote_ == Remote::Receiver) {
+    t30_set_rx_file(t30, file_.c_str(), -1);
+  } else {
+    t30_set_tx_file(t30, file_.c_str(), -1, -1);
+  }
+  t30_set_phase_e_handler(t30, &SpanDspAudioCallbacks::phaseE, this);
+  if (std::getenv("QUILLON_SPANDSP_LOG"))
+    span_log_set_level(t30_get_logging_state(t30), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL | SPAN_LOG_FLOW);
+}
+
+void SpanDspAudioModem::endCall() {
+  callTimer_.stop();
+  ringing_ = false;
+  if (terminal_) {
+    fax_free(terminal_);
+    terminal_ = nullptr;
+  }
+}
+
+void SpanDspAudioModem::tick() {
+  ticker_.start(ms(20), [this] { tick(); });
+  std::int16_t fromModem[kBlock] = {};
+  std::int16_t fromTerminal[kBlock] = {};
+  int n = t31_tx(modem_, fromModem, kBlock);
+  for (int i = n; i < kBlock; ++i) fromModem[i] = 0;
+  if (terminal_) {
+    int m = fax_tx(terminal_, fromTerminal, kBlock);
+    for (int i = m; i < kBlock; ++i) fromTerminal[i] = 0;
+    fax_rx(terminal_, fromModem, kBlock);
+  }
+  t31_rx(modem_, fromTerminal, kBlock);
+}
+
+}  // namespace quillon::modem
