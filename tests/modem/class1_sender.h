@@ -41,11 +41,7 @@ struct Class1Sender {
     EXPECT_EQ(dte.at("AT+FTM=" + std::to_string(code)), "CONNECT");
     dte.send(std::string(static_cast<std::size_t>(bps) * 3 / 16, '\0') + std::string("\x10\x03", 2));
     EXPECT_EQ(dte.finalResult(), "OK");
-    EXPECT_EQ(dte.at("AT+FRH=3"), "CONNECT");
-    auto answer = dte.readFrame();
-    EXPECT_EQ(dte.finalResult(), "OK");
-    if (!answer || answer->size() < 3) return -1;
-    return t30::fcfBase(static_cast<std::uint8_t>((*answer)[2]));
+    return readAnswer();
   }
 
   // Sends a page and the post-page message; returns the answer's FCF.
@@ -65,6 +61,11 @@ struct Class1Sender {
     EXPECT_EQ(dte.at("AT+FTH=3"), "CONNECT");
     dte.sendFrame(t30::makeFrame(postPage | 1, true).bytes());
     EXPECT_EQ(dte.finalResult(), "OK");
+    return readAnswer();
+  }
+
+  // The FCF of the other side's answer frame (-1 when none came).
+  int readAnswer() {
     EXPECT_EQ(dte.at("AT+FRH=3"), "CONNECT");
     auto answer = dte.readFrame();
     EXPECT_EQ(dte.finalResult(), "OK");

@@ -40,11 +40,11 @@ TEST(SpanDsp, Class1EngineScriptSendsAPageToASpanDspReceiver) {
   EXPECT_EQ(s.page(96, samplePage(false).data, t30::kEop), t30::kMcf);
   s.disconnect();
   ASSERT_TRUE(runUntilFinished(line, remote));
-  EXPECT_EQ(remote.completionCode(), 0) << remote.completionText();
-  EXPECT_EQ(remote.pages(), 1);
-  EXPECT_EQ(remote.badRows(), 0);
-  EXPECT_EQ(remote.remoteId(), "SENDER");
-  EXPECT_EQ(remote.bitRate(), 9600);
+  EXPECT_EQ(remote.outcome().completion, 0) << remote.completionText();
+  EXPECT_EQ(remote.outcome().pages, 1);
+  EXPECT_EQ(remote.outcome().badRows, 0);
+  EXPECT_EQ(remote.outcome().remoteId, "SENDER");
+  EXPECT_EQ(remote.outcome().bitRate, 9600);
 }
 
 TEST(SpanDsp, EmulatorT30AndSpanDspExchangeFaxesBothWays) {
@@ -55,11 +55,11 @@ TEST(SpanDsp, EmulatorT30AndSpanDspExchangeFaxesBothWays) {
   RemoteSender ours(line, "QUILLON TX", {samplePage(false), samplePage(false)});
   ours.call("555");
   ASSERT_TRUE(runUntilFinished(line, spanRx));
-  EXPECT_EQ(spanRx.completionCode(), 0) << spanRx.completionText();
-  EXPECT_EQ(spanRx.pages(), 2);
-  EXPECT_EQ(spanRx.badRows(), 0);
-  EXPECT_EQ(spanRx.bitRate(), 14400);
-  EXPECT_EQ(spanRx.remoteId(), "QUILLON TX");
+  EXPECT_EQ(spanRx.outcome().completion, 0) << spanRx.completionText();
+  EXPECT_EQ(spanRx.outcome().pages, 2);
+  EXPECT_EQ(spanRx.outcome().badRows, 0);
+  EXPECT_EQ(spanRx.outcome().bitRate, 14400);
+  EXPECT_EQ(spanRx.outcome().remoteId, "QUILLON TX");
   EXPECT_EQ(ours.lastHangupCode(), kHangupNormal);
   EXPECT_EQ(ours.pagesConfirmed(), 2);
 
@@ -68,8 +68,8 @@ TEST(SpanDsp, EmulatorT30AndSpanDspExchangeFaxesBothWays) {
   SpanDspFaxMachine spanTx(line, SpanDspFaxMachine::Role::Sender, "", "SPANDSP TX", dir.file("rx.tif"));
   spanTx.call("777");
   ASSERT_TRUE(runUntilFinished(line, spanTx));
-  EXPECT_EQ(spanTx.completionCode(), 0) << spanTx.completionText();
-  EXPECT_EQ(spanTx.pages(), 2);
+  EXPECT_EQ(spanTx.outcome().completion, 0) << spanTx.completionText();
+  EXPECT_EQ(spanTx.outcome().pages, 2);
   const ReceivedFax& fax = ourRx.lastFax();
   EXPECT_TRUE(fax.complete);
   ASSERT_EQ(fax.pages.size(), 2u);
@@ -101,8 +101,8 @@ TEST(SpanDsp, Class1EngineScriptSendsThroughSpanDspT31OverAudio) {
   s.disconnect();
   for (int i = 0; i < 100 && !modem.finished(); ++i) line.run(ms(100));
   EXPECT_TRUE(modem.finished());
-  EXPECT_EQ(modem.completionCode(), 0);
-  EXPECT_EQ(modem.pages(), 1);
-  EXPECT_EQ(modem.badRows(), 0);
-  EXPECT_EQ(modem.remoteId(), "SENDER");
+  EXPECT_EQ(modem.outcome().completion, 0);
+  EXPECT_EQ(modem.outcome().pages, 1);
+  EXPECT_EQ(modem.outcome().badRows, 0);
+  EXPECT_EQ(modem.outcome().remoteId, "SENDER");
 }

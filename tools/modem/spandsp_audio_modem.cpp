@@ -1,9 +1,5 @@
 #include "spandsp_audio_modem.h"
 
-#include <cstdlib>
-
-#include <tiffio.h>
-#include <spandsp.h>
 
 namespace quillon::modem {
 
@@ -43,18 +39,6 @@ struct SpanDspAudioCallbacks {
     }
     return 0;
   }
-  static void phaseE(t30_state_t* t30, void* user, int code) {
-    auto* me = static_cast<SpanDspAudioModem*>(user);
-    t30_stats_t stats;
-    t30_get_transfer_statistics(t30, &stats);
-    me->completion_ = code;
-    me->pages_ = me->remote_ == SpanDspAudioModem::Remote::Receiver ? stats.pages_rx : stats.pages_tx;
-    me->badRows_ = stats.bad_rows;
-    const char* id = t30_get_rx_ident(t30);
-    me->remoteId_ = id ? id : "";
-    while (!me->remoteId_.empty() && me->remoteId_.back() == ' ') me->remoteId_.pop_back();
-    me->finished_ = true;
-  }
 };
 
 SpanDspAudioModem::SpanDspAudioModem(Scheduler& clock, Remote remote, std::string stationId, std::string file)
@@ -62,8 +46,7 @@ SpanDspAudioModem::SpanDspAudioModem(Scheduler& clock, Remote remote, std::strin
       callTimer_(clock) {
   modem_ = t31_init(nullptr, &SpanDspAudioCallbacks::atTx, this, &SpanDspAudioCallbacks::control, this, nullptr,
                     nullptr);
-  if (std::getenv("QUILLON_SPANDSP_LOG"))
-    span_log_set_level(t31_get_logging_state(modem_), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL | SPAN_LOG_FLOW);
+  span_log_set_level(t31_get_logging_state(modem_), spanDspLogLevel());
   tick();
 }
 
@@ -96,18 +79,7 @@ void SpanDspAudioModem::ringIn() {
 void SpanDspAudioModem::startTerminal(bool calling) {
   if (terminal_) fax_free(terminal_);
   terminal_ = fax_init(nullptr, calling);
-  t30_state_t* t30 = fax_get_t30_state(terminal_);
-  t30_set_tx_ident(t30, stationId_.c_str());
-  t30_set_ecm_capability(t30, false);
-  t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
-  if (remote_ == Remote::Receiver) {
-    t30_set_rx_file(t30, file_.c_str(), -1);
-  } else {
-    t30_set_tx_file(t30, file_.c_str(), -1, -1);
-  }
-  t30_set_phase_e_handler(t30, &SpanDspAudioCallbacks::phaseE, this);
-  if (std::getenv("QUILLON_SPANDSP_LOG"))
-    span_log_set_level(t30_get_logging_state(t30), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL | SPAN_LOG_FLOW);
+  t30_.apply(fax_get_t30_state(terminal_), stationId_, remote_ == Remote::Receiver, file_);
 }
 
 void SpanDspAudioModem::endCall() {

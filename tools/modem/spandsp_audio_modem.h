@@ -6,9 +6,8 @@
 #include <string_view>
 
 #include "scheduler.h"
+#include "spandsp_t30.h"
 
-struct t31_state_s;
-struct fax_state_s;
 
 namespace quillon::modem {
 
@@ -26,11 +25,8 @@ class SpanDspAudioModem {
   std::string toDte();
   void ringIn();
 
-  bool finished() const { return finished_; }
-  int completionCode() const { return completion_; }
-  int pages() const { return pages_; }
-  int badRows() const { return badRows_; }
-  const std::string& remoteId() const { return remoteId_; }
+  const SpanDspOutcome& outcome() const { return t30_.outcome(); }
+  bool finished() const { return outcome().finished; }
 
  private:
   friend struct SpanDspAudioCallbacks;
@@ -48,10 +44,7 @@ class SpanDspAudioModem {
   Timer callTimer_;
   std::string toDte_;
   bool ringing_ = false;
-  bool finished_ = false;
-  int completion_ = -1;
-  int pages_ = 0, badRows_ = 0;
-  std::string remoteId_;
+  SpanDspT30Setup t30_;
 };
 
 }  // namespace quillon::modem

@@ -1,9 +1,5 @@
 #include "spandsp_fax_machine.h"
 
-#include <cstdlib>
-
-#include <tiffio.h>
-#include <spandsp.h>
 
 #include "dle.h"
 
@@ -73,10 +69,7 @@ std::string reversed(const std::string& bytes) {
 }
 }  // namespace
 
-// The end of the fax (phase E), with the terminal's own figures.
-struct SpanDspPhaseE {
-  static void handler(t30_state_t* t30, void* user, int code);
-};
+
 
 SpanDspFaxMachine::SpanDspFaxMachine(PhoneLine& line, Role role, const std::string& number, std::string stationId,
                                      std::string file)
@@ -90,7 +83,7 @@ SpanDspFaxMachine::~SpanDspFaxMachine() {
 }
 
 std::string SpanDspFaxMachine::completionText() const {
-  return completion_ < 0 ? "not finished" : t30_completion_code_to_str(completion_);
+  return outcome().completion < 0 ? "not finished" : t30_completion_code_to_str(outcome().completion);
 }
 
 void SpanDspFaxMachine::call(const std::string& number) { line_.dial(this, number); }
@@ -102,8 +95,8 @@ void SpanDspFaxMachine::ringing(int count) {
 void SpanDspFaxMachine::callUp() { start(); }
 
 void SpanDspFaxMachine::callDown() {
-  if (!finished_) {
-    finished_ = true;
+  if (!outcome().finished) {
+    lineDropped_ = true;
     if (terminal_) {
       // Let the terminal see the end of the call before it is released.
       t30_terminate(t38_terminal_get_t30_state(terminal_));
@@ -118,23 +111,15 @@ void SpanDspFaxMachine::start() {
   // The training check travels as data, so the modems at both ends judge it themselves.
   t38_set_data_rate_management_method(t38_terminal_get_t38_core_state(terminal_), T38_DATA_RATE_MANAGEMENT_TRANSFERRED_TCF);
   t38_set_data_rate_management_method(bridge_, T38_DATA_RATE_MANAGEMENT_TRANSFERRED_TCF);
-  t30_state_t* t30 = t38_terminal_get_t30_state(terminal_);
-  t30_set_tx_ident(t30, stationId_.c_str());
-  t30_set_ecm_capability(t30, false);
-  t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
-  if (role_ == Role::Receiver) {
-    t30_set_rx_file(t30, file_.c_str(), -1);
-  } else {
-    t30_set_tx_file(t30, file_.c_str(), -1, -1);
-  }
-  t30_set_phase_e_handler(t30, &SpanDspPhaseE::handler, this);
-  // QUILLON_SPANDSP_LOG=1 shows SpanDSP's own account of the call on standard error.
-  if (std::getenv("QUILLON_SPANDSP_LOG")) {
-    int level = SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL | SPAN_LOG_FLOW;
-    span_log_set_level(t30_get_logging_state(t30), level);
-    span_log_set_level(t38_terminal_get_logging_state(terminal_), level);
-    span_log_set_level(t38_core_get_logging_state(t38_terminal_get_t38_core_state(terminal_)), level);
-  }
+  // The terminal is done with the call: put the receiver down (outside its own callback).
+  t30_.apply(t38_terminal_get_t30_state(terminal_), stationId_, role_ == Role::Receiver, file_, [this] {
+    line_.scheduler().after(ms(100), [this] {
+      line_.hangUp(this);
+      stop();
+    });
+  });
+  span_log_set_level(t38_terminal_get_logging_state(terminal_), spanDspLogLevel());
+  span_log_set_level(t38_core_get_logging_state(t38_terminal_get_t38_core_state(terminal_)), spanDspLogLevel());
   tick();
 }
 
@@ -150,25 +135,6 @@ void SpanDspFaxMachine::tick() {
   if (!terminal_) return;
   ticker_.start(ms(20), [this] { tick(); });
   t38_terminal_send_timeout(terminal_, kSamplesPerTick);
-}
-
-void SpanDspPhaseE::handler(t30_state_t* t30, void* user, int code) {
-  SpanDspFaxMachine* me = self(user);
-  me->completion_ = code;
-  t30_stats_t stats;
-  t30_get_transfer_statistics(t30, &stats);
-  me->pages_ = me->role_ == SpanDspFaxMachine::Role::Receiver ? stats.pages_rx : stats.pages_tx;
-  me->badRows_ = stats.bad_rows;
-  me->bitRate_ = stats.bit_rate;
-  const char* id = t30_get_rx_ident(t30);
-  me->remoteId_ = id ? id : "";
-  while (!me->remoteId_.empty() && me->remoteId_.back() == ' ') me->remoteId_.pop_back();
-  me->finished_ = true;
-  // The terminal is done with the call: put the receiver down (outside its own callback).
-  me->line_.scheduler().after(ms(100), [me] {
-    me->line_.hangUp(me);
-    me->stop();
-  });
 }
 
 // ---- the terminal's packets become line signals ----

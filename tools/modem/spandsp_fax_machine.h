@@ -6,9 +6,8 @@
 #include <string>
 
 #include "phone_line.h"
+#include "spandsp_t30.h"
 
-struct t38_terminal_state_s;
-struct t38_core_state_s;
 
 namespace quillon::modem {
 
@@ -22,13 +21,9 @@ class SpanDspFaxMachine : public LineEndpoint {
 
   void call(const std::string& number);
 
-  bool finished() const { return finished_; }
-  int completionCode() const { return completion_; }  // 0: the fax went through
+  const SpanDspOutcome& outcome() const { return t30_.outcome(); }
+  bool finished() const { return outcome().finished || lineDropped_; }
   std::string completionText() const;
-  int pages() const { return pages_; }
-  int badRows() const { return badRows_; }
-  int bitRate() const { return bitRate_; }
-  const std::string& remoteId() const { return remoteId_; }
 
   // LineEndpoint
   void ringing(int count) override;
@@ -42,7 +37,6 @@ class SpanDspFaxMachine : public LineEndpoint {
   static int onIndicator(t38_core_state_s* s, void* user, int indicator);
   static int onData(t38_core_state_s* s, void* user, int dataType, int fieldType, const std::uint8_t* buf, int len);
   static int onMissing(t38_core_state_s* s, void* user, int rx, int expected);
-  friend struct SpanDspPhaseE;
   void start();
   void stop();
   void tick();
@@ -61,10 +55,8 @@ class SpanDspFaxMachine : public LineEndpoint {
   Modulation carrierMod_ = kV21;
   std::string frame_;
   int sendingDataType_ = 0;
-  bool finished_ = false;
-  int completion_ = -1;
-  int pages_ = 0, badRows_ = 0, bitRate_ = 0;
-  std::string remoteId_;
+  bool lineDropped_ = false;
+  SpanDspT30Setup t30_;
 };
 
 }  // namespace quillon::modem
