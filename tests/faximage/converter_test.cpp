@@ -294,3 +294,70 @@ TEST(FaxTextEngine, RendersAndCodesHeaderLinesWithoutFiles) {
 
 }  // namespace
 }  // namespace quillon::faximage
+
+#include "faximage/byte_order.h"
+#include "faximage/fax_unpacker.h"
+
+namespace quillon::faximage {
+namespace {
+
+// Headers that claim 65535 rows or columns over a few bytes of data are refused at once.
+TEST(FaxConverterImages, HugeClaimedSizesAreRefusedWithoutWork) {
+  quillon::test::TempDir dir;
+  std::string pcx(128, '\0');
+  pcx[0] = 10;
+  pcx[2] = 1;
+  pcx[3] = 1;
+  pcx[8] = pcx[9] = '\xFF';    // xmax 65535
+  pcx[10] = pcx[11] = '\xFF';  // ymax 65535
+  pcx[65] = 1;
+  dir.write("wide.pcx", pcx + std::string(64, '\0'));
+  pcx[8] = 100;
+  pcx[9] = 0;
+  pcx[66] = 13;
+  dir.write("tall.pcx", pcx + std::string(64, '\0'));
+  std::string bmp(62, '\0');
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  auto put32 = [&bmp](size_t at, uint32_t v) { putLe32(reinterpret_cast<uint8_t*>(&bmp[at]), v); };
+  put32(10, 62);
+  put32(14, 40);
+  put32(18, 65535);
+  put32(22, 65535);
+  bmp[26] = 1;
+  bmp[28] = 24;
+  dir.write("huge.bmp", bmp + std::string(100, '\0'));
+  for (auto [type, name] : {std::pair{idPcx, "wide.pcx"}, {idPcx, "tall.pcx"}, {idBmp, "huge.bmp"}}) {
+    TApdFaxConverter c;
+    c.Loading = true;
+    c.SetInputDocumentType(type);
+    c.SetDocumentFile(dir.file(name));
+    EXPECT_EQ(c.ConvertDocument(), ecBadGraphicsFormat) << name;
+    EXPECT_FALSE(std::filesystem::exists(withExtension(dir.file(name), "APF"))) << name;
+  }
+}
+
+// A page of 40000 lines: its bitmap would pass 32767 rows and is refused; lines still flow.
+TEST(FaxUnpackerLimits, BitmapsStopAtTheirRowLimit) {
+  quillon::test::TempDir dir;
+  TApdFaxConverter c;
+  c.SetInputDocumentType(idUser);
+  c.SetResolution(frHigh);
+  c.SetOutFileName(dir.file("long"));
+  int n = 0;
+  c.OnReadUserLine = [&](TApdFaxConverter&, uint8_t* d, int& len, bool& eop, bool&) {
+    eop = ++n > 40000;
+    d[0] = 0x80;
+    len = 1;
+  };
+  ASSERT_EQ(c.ConvertDocument(), ecOK);
+  TApdFaxUnpacker u;
+  u.SetInFileName(dir.file("long.APF"));
+  MonoBitmap b;
+  u.Loading = true;  // the code itself: -8054 has no class of its own
+  EXPECT_EQ(u.DecodePageToBitmap(1, b), ecBmpTooBig);
+  EXPECT_EQ(test::pageLines(dir.file("long.APF"), 1).size(), 40000u);
+}
+
+}  // namespace
+}  // namespace quillon::faximage
