@@ -10,7 +10,11 @@
 
 namespace quillon::modem {
 
-PtyPort::PtyPort(EmulatedModem& modem) : modem_(modem) {
+PtyPort::PtyPort(EmulatedModem& modem)
+    : PtyPort([&modem](std::string_view b) { modem.fromDte(b); }, [&modem] { return modem.toDte(); }) {}
+
+PtyPort::PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte)
+    : fromDte_(std::move(fromDte)), toDte_(std::move(toDte)) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
     error_ = std::strerror(errno);
@@ -53,9 +57,9 @@ void PtyPort::pump() {
   while (true) {
     ssize_t n = ::read(master_, buf, sizeof buf);
     if (n <= 0) break;
-    modem_.fromDte(std::string_view(buf, static_cast<std::size_t>(n)));
+    fromDte_(std::string_view(buf, static_cast<std::size_t>(n)));
   }
-  pendingOut_ += modem_.toDte();
+  pendingOut_ += toDte_();
   while (!pendingOut_.empty()) {
     ssize_t n = ::write(master_, pendingOut_.data(), pendingOut_.size());
     if (n <= 0) break;  // the program is not reading: keep the rest for the next round

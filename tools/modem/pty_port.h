@@ -2,7 +2,9 @@
 // Serves one emulated modem on a pseudo-terminal: a program opens the slave side as its
 // serial port and talks to the modem. Pseudo-terminals carry no modem control lines, so DTR,
 // DCD and RI are not seen there.
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "emulated_modem.h"
 
@@ -11,6 +13,8 @@ namespace quillon::modem {
 class PtyPort {
  public:
   explicit PtyPort(EmulatedModem& modem);
+  // Any other modem with a DTE side (SpanDSP's, for one).
+  PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte);
   ~PtyPort();
   PtyPort(const PtyPort&) = delete;
   PtyPort& operator=(const PtyPort&) = delete;
@@ -25,7 +29,8 @@ class PtyPort {
   void pump();
 
  private:
-  EmulatedModem& modem_;
+  std::function<void(std::string_view)> fromDte_;
+  std::function<std::string()> toDte_;
   int master_ = -1;
   int slaveKeep_ = -1;  // held open so the master never sees the slave closed
   std::string path_;

@@ -12,6 +12,9 @@
 #include "pty_port.h"
 #include "realtime_runner.h"
 #include "server_config.h"
+#ifdef QUILLON_WITH_SPANDSP
+#include "spandsp_audio_modem.h"
+#endif
 
 using namespace quillon::modem;
 
@@ -45,6 +48,33 @@ std::string printable(const std::string& text) {
   }
   return out;
 }
+
+#ifdef QUILLON_WITH_SPANDSP
+using SpanDspStandIn = SpanDspAudioModem;
+// SpanDSP's T.31 modem on a pseudo-terminal; what it dials reaches a SpanDSP fax receiver.
+std::unique_ptr<PtyPort> serveSpanDsp(PhoneLine& line, const ModemEntry& entry, const std::string& folder,
+                                      std::vector<std::unique_ptr<SpanDspStandIn>>& keep) {
+  std::string file = (folder.empty() ? std::string("./") : folder) + entry.number + "-spandsp.tif";
+  auto modem = std::make_unique<SpanDspAudioModem>(line.scheduler(), SpanDspAudioModem::Remote::Receiver,
+                                                   "SPANDSP", file);
+  auto* raw = modem.get();
+  auto port = std::make_unique<PtyPort>([raw](std::string_view b) { raw->fromDte(b); }, [raw] { return raw->toDte(); });
+  keep.push_back(std::move(modem));
+  if (!port->ok() || (!entry.link.empty() && !port->makeLink(entry.link))) {
+    std::fprintf(stderr, "quillon-modem: no pseudo-terminal: %s\n", port->error().c_str());
+    return nullptr;
+  }
+  std::printf("modem %s (SpanDSP): %s\n", entry.number.c_str(), entry.link.empty() ? port->path().c_str() : entry.link.c_str());
+  return port;
+}
+#else
+struct SpanDspStandIn {};
+std::unique_ptr<PtyPort> serveSpanDsp(PhoneLine&, const ModemEntry&, const std::string&,
+                                      std::vector<std::unique_ptr<SpanDspStandIn>>&) {
+  std::fprintf(stderr, "quillon-modem: built without SpanDSP\n");
+  return nullptr;
+}
+#endif
 
 struct Sender {
   std::unique_ptr<RemoteSender> machine;
@@ -82,7 +112,14 @@ int main(int argc, char** argv) {
   PhoneLine line(config->timeScale);
   std::vector<std::unique_ptr<EmulatedModem>> modems;
   std::vector<std::unique_ptr<PtyPort>> ports;
+  std::vector<std::unique_ptr<SpanDspStandIn>> spanDspModems;
   for (const auto& entry : config->modems) {
+    if (entry.spanDsp) {
+      auto port = serveSpanDsp(line, entry, config->saveFolder, spanDspModems);
+      if (!port) return 1;
+      ports.push_back(std::move(port));
+      continue;
+    }
     auto modem = std::make_unique<EmulatedModem>(line, entry.number, entry.profile);
     modem->setFaults(entry.faults);
     line.setDialTone(modem.get(), entry.dialTone);

@@ -12,6 +12,8 @@ const char* const kServerUsage =
     "    --codes LIST          its Class 1 modulations (default 24,48,72,73,74,96,97,98,121,122,145,146)\n"
     "    --no-fcs              Class 1 frames reach the program without their FCS bytes\n"
     "    --no-dial-tone        its line is dead\n"
+    "    --spandsp             SpanDSP's own Class 1 modem instead; every call it makes reaches\n"
+    "                          a SpanDSP fax terminal that receives (into --save DIR)\n"
     "    --fault K=V,...       error=TEXT garbage=TEXT delay=MS hangup=CODE unplug=BYTES\n"
     "  --receiver NUMBER       a remote fax machine that answers and receives\n"
     "    --max-bps N --rings N --any-number (it also takes every unregistered number)\n"
@@ -108,7 +110,7 @@ struct Parser {
     static const char* const known[] = {"--modem", "--link", "--classes", "--codes", "--no-fcs", "--no-dial-tone",
                                         "--fault", "--receiver", "--max-bps", "--rings", "--any-number", "--sender",
                                         "--file", "--after", "--every", "--id", "--remote-fault", "--line-fault",
-                                        "--scale", "--save", "--log", "--config"};
+                                        "--scale", "--save", "--log", "--config", "--spandsp"};
     bool isKnown = false;
     for (const char* k : known) isKnown = isKnown || name == k;
     if (!isKnown) return fail("unknown option " + name);
@@ -117,7 +119,7 @@ struct Parser {
       return fail(name + " needs a value");
     };
     auto lastModem = [&]() -> ModemEntry* { return last == Last::Modem ? &config.modems.back() : nullptr; };
-    if (name == "--no-fcs" || name == "--no-dial-tone" || name == "--any-number") {
+    if (name == "--no-fcs" || name == "--no-dial-tone" || name == "--any-number" || name == "--spandsp") {
       if (name == "--any-number") {
         if (last != Last::Receiver) return fail("--any-number belongs to a --receiver");
         config.receivers.back().anyNumber = true;
@@ -126,6 +128,7 @@ struct Parser {
       ModemEntry* m = lastModem();
       if (!m) return fail(name + " belongs to a --modem");
       if (name == "--no-fcs") m->profile.frameFcs = false;
+      else if (name == "--spandsp") m->spanDsp = true;
       else m->dialTone = false;
       return true;
     }
@@ -232,7 +235,7 @@ struct Parser {
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& name = args[i];
       if (name.rfind("--", 0) != 0) return fail("unexpected " + name);
-      bool flag = name == "--no-fcs" || name == "--no-dial-tone" || name == "--any-number";
+      bool flag = name == "--no-fcs" || name == "--no-dial-tone" || name == "--any-number" || name == "--spandsp";
       const std::string* value = (!flag && i + 1 < args.size()) ? &args[++i] : nullptr;
       if (!option(name, value)) return false;
     }

@@ -17,6 +17,7 @@ struct ModemEntry {
   std::string number;
   std::string link;
   bool dialTone = true;
+  bool spanDsp = false;  // served by SpanDSP's T.31 modem; its calls reach a SpanDSP fax terminal
   ModemProfile profile;
   ModemFaults faults;
 };

@@ -1,5 +1,7 @@
 #include "spandsp_audio_modem.h"
 
+#include <algorithm>
+
 
 namespace quillon::modem {
 
@@ -12,7 +14,7 @@ struct SpanDspAudioCallbacks {
     static_cast<SpanDspAudioModem*>(user)->toDte_.append(reinterpret_cast<const char*>(buf), len);
     return static_cast<int>(len);
   }
-  static int control(t31_state_t*, void* user, int op, const char*) {
+  static int control(t31_state_t*, void* user, int op, const char* num) {
     auto* me = static_cast<SpanDspAudioModem*>(user);
     switch (op) {
       case AT_MODEM_CONTROL_CALL:
@@ -29,6 +31,10 @@ struct SpanDspAudioCallbacks {
           me->startTerminal(true);
           t31_call_event(me->modem_, AT_CALL_EVENT_ANSWERED);
         }
+        break;
+      case AT_MODEM_CONTROL_CTS:
+        // Hardware flow control: the modem's transmit buffer is full (off) or has room (on).
+        me->cts_ = num != nullptr;
         break;
       case AT_MODEM_CONTROL_HANGUP:
       case AT_MODEM_CONTROL_ONHOOK:
@@ -57,7 +63,18 @@ SpanDspAudioModem::~SpanDspAudioModem() {
 }
 
 void SpanDspAudioModem::fromDte(std::string_view bytes) {
-  t31_at_rx(modem_, bytes.data(), static_cast<int>(bytes.size()));
+  fromDte_.append(bytes);
+  feed();
+}
+
+void SpanDspAudioModem::feed() {
+  // SpanDSP's modem must not be given more than its buffer holds: what a port under flow
+  // control would hold back waits here.
+  while (cts_ && !fromDte_.empty()) {
+    std::size_t n = std::min<std::size_t>(fromDte_.size(), 256);
+    t31_at_rx(modem_, fromDte_.data(), static_cast<int>(n));
+    fromDte_.erase(0, n);
+  }
 }
 
 std::string SpanDspAudioModem::toDte() {
@@ -103,6 +120,7 @@ void SpanDspAudioModem::tick() {
     fax_rx(terminal_, fromModem, kBlock);
   }
   t31_rx(modem_, fromTerminal, kBlock);
+  feed();
 }
 
 }  // namespace quillon::modem

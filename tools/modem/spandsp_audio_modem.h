@@ -43,6 +43,9 @@ class SpanDspAudioModem {
   Timer ticker_;
   Timer callTimer_;
   std::string toDte_;
+  std::string fromDte_;  // held while the modem's transmit buffer is full (CTS off)
+  bool cts_ = true;
+  void feed();
   bool ringing_ = false;
   SpanDspT30Setup t30_;
 };
