@@ -7,6 +7,7 @@
 #include "cli/fax_command_args.h"
 #include "faximage/fax_file.h"
 #include "faximage/fax_unpacker.h"
+#include "platform/json_text.h"
 #include "platform/latin1.h"
 #include "serial/errors/error_codes.h"
 
@@ -15,24 +16,6 @@ namespace {
 
 using namespace faximage;
 
-// Station IDs are Latin-1 text from the remote machine: escaped for JSON.
-std::string jsonQuoted(const std::string& latin1) {
-  std::string out = "\"";
-  for (char ch : platform::latin1ToUtf8(latin1)) {
-    unsigned char u = static_cast<unsigned char>(ch);
-    if (u == '"' || u == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (u < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
-      out += buffer;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
 
 std::string dateText(uint32_t packed) {
   if (packed == 0) return "";
@@ -55,7 +38,7 @@ int info(CommandContext& c) {
   if (int status = ReadFaxHeader(file, header); status != ecOK) return reportStatus(c.err, "info", status);
   const bool json = args.flag("--json");
   if (json) {
-    c.out << "{\"file\": " << jsonQuoted(file) << ", \"stationId\": " << jsonQuoted(header.stationId)
+    c.out << "{\"file\": " << platform::jsonString(file) << ", \"stationId\": " << platform::jsonString(header.stationId)
           << ", \"date\": \"" << dateText(header.dateTime) << "\", \"pageCount\": " << header.pageCount
           << ", \"firstPageOffset\": " << header.firstPageOffset << ", \"pages\": [";
   } else {

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "cli/command.h"
+#include "platform/json_text.h"
 #include "platform/latin1.h"
 #include "platform/version.h"
 #include "settings/settings_store.h"
@@ -11,24 +12,8 @@ namespace quillon::cli {
 
 namespace {
 
-std::string jsonString(const std::string& latin1) {
-  std::string out = "\"";
-  for (char ch : platform::latin1ToUtf8(latin1)) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20) {
-      static const char* hex = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
+using platform::jsonString;
+
 
 struct Entry {
   std::string section, key, text, json;

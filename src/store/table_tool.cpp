@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "platform/json_text.h"
 #include "platform/latin1.h"
 #include "store/fax_store.h"
 #include "xbase/cdx_file.h"
@@ -17,23 +18,6 @@ namespace {
 
 using xbase::OpenMode;
 
-std::string json(const std::string& latin1) {
-  std::string out = "\"";
-  for (char ch : platform::latin1ToUtf8(latin1)) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
 
 std::string numberText(double v) {
   char buf[64];
@@ -53,13 +37,13 @@ void fieldValue(Table& t, const xbase::Record& r, const FieldDef& f, std::string
   switch (f.type) {
     case 'M': case 'G': case 'P': {
       std::string memo = t.memoAt(r.recNo(), f.name);
-      asJson = json(memo);
+      asJson = platform::jsonString(memo);
       asText = platform::latin1ToUtf8(memo);
       return;
     }
     case 'D': {
       Date d = r.getDate(f.name);
-      asJson = d.empty() ? "null" : json(isoDate(d));
+      asJson = d.empty() ? "null" : platform::jsonString(isoDate(d));
       asText = d.empty() ? "" : isoDate(d);
       return;
     }
@@ -78,7 +62,7 @@ void fieldValue(Table& t, const xbase::Record& r, const FieldDef& f, std::string
     }
     default: {
       std::string s = r.getTrimmed(f.name);
-      asJson = json(s);
+      asJson = platform::jsonString(s);
       asText = platform::latin1ToUtf8(s);
     }
   }
@@ -104,8 +88,8 @@ void printTags(Table& t, bool asJson, std::ostream& out) {
   if (asJson) {
     out << "  \"tags\": [";
     for (size_t i = 0; i < tags.size(); ++i)
-      out << (i ? ", " : "") << "{\"name\": " << json(tags[i].name) << ", \"key\": "
-          << json(tags[i].key) << ", \"for\": " << json(tags[i].forExpr)
+      out << (i ? ", " : "") << "{\"name\": " << platform::jsonString(tags[i].name) << ", \"key\": "
+          << platform::jsonString(tags[i].key) << ", \"for\": " << platform::jsonString(tags[i].forExpr)
           << ", \"descending\": " << (tags[i].descending ? "true" : "false") << "}";
     out << "],\n";
     return;
@@ -137,15 +121,15 @@ int dumpTableTool(const std::string& path, const DumpOptions& options, std::ostr
   if (options.json) {
     char version[8];
     std::snprintf(version, sizeof version, "0x%02X", t.version());
-    out << "{\n  \"file\": " << json(path) << ",\n  \"version\": \"" << version
+    out << "{\n  \"file\": " << platform::jsonString(path) << ",\n  \"version\": \"" << version
         << "\",\n  \"records_in_file\": " << t.recCount() << ",\n  \"fields\": [";
     for (size_t i = 0; i < fields.size(); ++i)
-      out << (i ? ", " : "") << "{\"name\": " << json(fields[i].name) << ", \"type\": \""
+      out << (i ? ", " : "") << "{\"name\": " << platform::jsonString(fields[i].name) << ", \"type\": \""
           << fields[i].type << "\", \"width\": " << fields[i].width
           << ", \"decimals\": " << fields[i].decimals << "}";
     out << "],\n";
     printTags(t, true, out);
-    out << "  \"order\": " << json(options.tag) << ",\n  \"records\": [";
+    out << "  \"order\": " << platform::jsonString(options.tag) << ",\n  \"records\": [";
     for (size_t k = 0; k < records.size(); ++k) {
       auto r = t.record(records[k]);
       if (!r) continue;
@@ -154,7 +138,7 @@ int dumpTableTool(const std::string& path, const DumpOptions& options, std::ostr
       for (const auto& f : fields) {
         std::string j, text;
         fieldValue(t, *r, f, j, text);
-        out << ", " << json(f.name) << ": " << j;
+        out << ", " << platform::jsonString(f.name) << ": " << j;
       }
       out << "}";
     }
@@ -193,7 +177,7 @@ int queryTableTool(const std::string& path, const std::string& expression, bool 
   }
   auto records = walk(t, all);
   if (asJson) {
-    out << "{\"expression\": " << json(expression) << ", \"records\": [";
+    out << "{\"expression\": " << platform::jsonString(expression) << ", \"records\": [";
     for (size_t i = 0; i < records.size(); ++i) out << (i ? ", " : "") << records[i];
     out << "]}\n";
   } else {

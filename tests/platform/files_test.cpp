@@ -8,6 +8,7 @@
 
 #include "platform/data_folder.h"
 #include "platform/file_io.h"
+#include "platform/json_text.h"
 #include "platform/latin1.h"
 #include "support/temp_dir.h"
 
@@ -74,4 +75,8 @@ TEST(Latin1, ConvertsBothWaysAndReplacesWhatLatin1CannotHold) {
   EXPECT_EQ(utf8ToLatin1("\xe2\x82\xac"), "?");  // the euro sign is not in Latin-1
   EXPECT_EQ(utf8ToLatin1("a\xc3"), "a?");        // cut sequence
   EXPECT_EQ(utf8ToLatin1("\x80z"), "?z");
+}
+
+TEST(JsonText, QuotesEscapesAndConvertsToUtf8) {
+  EXPECT_EQ(jsonString("Jos\xe9 \"J\" \\ \x01\n"), "\"Jos\xc3\xa9 \\\"J\\\" \\\\ \\u0001\\u000a\"");
 }
