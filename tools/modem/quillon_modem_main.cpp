@@ -110,6 +110,8 @@ int main(int argc, char** argv) {
   };
 
   PhoneLine line(config->timeScale);
+  // Every command line the served modems got, for senders that wait for one (--when).
+  std::string heard;
   std::vector<std::unique_ptr<EmulatedModem>> modems;
   std::vector<std::unique_ptr<PtyPort>> ports;
   std::vector<std::unique_ptr<SpanDspStandIn>> spanDspModems;
@@ -124,8 +126,9 @@ int main(int argc, char** argv) {
     modem->setFaults(entry.faults);
     line.setDialTone(modem.get(), entry.dialTone);
     std::string who = "modem " + entry.number;
-    modem->setTrace([note, who](bool fromDte, const std::string& text) {
+    modem->setTrace([note, who, &heard](bool fromDte, const std::string& text) {
       note(who, (fromDte ? ">> " : "<< ") + printable(text));
+      if (fromDte && heard.size() < 65536) heard += text + "\n";
     });
     auto port = std::make_unique<PtyPort>(*modem);
     if (!port->ok()) {
@@ -177,7 +180,7 @@ int main(int argc, char** argv) {
     s.machine = std::make_unique<RemoteSender>(line, entry.id, pages);
     s.machine->setFaults(entry.faults);
     s.entry = entry;
-    s.nextCall = seconds(1) * static_cast<Micros>(entry.afterSeconds * 1000) / 1000;
+    s.nextCall = static_cast<Micros>(entry.afterSeconds * 1e6);
     std::string who = "sender " + entry.id;
     s.machine->onDone([note, who](int code) { note(who, "call ended with hang-up code " + std::to_string(code)); });
     senders.push_back(std::move(s));
@@ -188,6 +191,11 @@ int main(int argc, char** argv) {
   for (auto& port : ports) runner.addPump([p = port.get()] { p->pump(); });
   runner.addPump([&] {
     for (auto& s : senders) {
+      if (!s.entry.whenCommand.empty()) {
+        if (heard.find(s.entry.whenCommand) == std::string::npos) continue;
+        s.entry.whenCommand.clear();
+        s.nextCall = line.now() + static_cast<Micros>(s.entry.afterSeconds * 1e6);
+      }
       if (s.done || line.now() < s.nextCall || s.machine->inCall()) continue;
       note("sender " + s.entry.id, "calls " + s.entry.number);
       s.machine->call(s.entry.number);

@@ -19,6 +19,7 @@ const char* const kServerUsage =
     "    --max-bps N --rings N --any-number (it also takes every unregistered number)\n"
     "  --sender NUMBER         a remote fax machine that calls NUMBER and sends\n"
     "    --file PATH|sample --after SECONDS --every SECONDS\n"
+    "    --when TEXT           count --after from the first command line containing TEXT\n"
     "    --id TEXT             station ID of the last receiver or sender\n"
     "    --remote-fault K=V,...  ftt=BPS rtn=PAGE rtp=PAGE dcn=PAGE drop=PAGE delay=MS\n"
     "  --line-fault NUMBER:K[=V],...  busy=CALLS noanswer voice\n"
@@ -110,7 +111,7 @@ struct Parser {
     static const char* const known[] = {"--modem", "--link", "--classes", "--codes", "--no-fcs", "--no-dial-tone",
                                         "--fault", "--receiver", "--max-bps", "--rings", "--any-number", "--sender",
                                         "--file", "--after", "--every", "--id", "--remote-fault", "--line-fault",
-                                        "--scale", "--save", "--log", "--config", "--spandsp"};
+                                        "--scale", "--save", "--log", "--config", "--spandsp", "--when"};
     bool isKnown = false;
     for (const char* k : known) isKnown = isKnown || name == k;
     if (!isKnown) return fail("unknown option " + name);
@@ -171,11 +172,13 @@ struct Parser {
       if (last != Last::Receiver || !n) return fail(name + " needs a number and a --receiver");
       if (name == "--max-bps") config.receivers.back().maxBps = static_cast<int>(*n);
       else config.receivers.back().rings = static_cast<int>(*n);
-    } else if (name == "--file" || name == "--after" || name == "--every") {
+    } else if (name == "--file" || name == "--after" || name == "--every" || name == "--when") {
       if (last != Last::Sender) return fail(name + " belongs to a --sender");
       SenderEntry& s = config.senders.back();
       if (name == "--file") {
         s.file = v;
+      } else if (name == "--when") {
+        s.whenCommand = v;
       } else {
         auto n = number(v);
         if (!n) return fail(name + " needs a number of seconds");

@@ -37,6 +37,7 @@ struct SenderEntry {
   std::string file = "sample";
   double afterSeconds = 5;
   double everySeconds = 0;  // 0: one call
+  std::string whenCommand;  // wait until a served modem got a command line containing this
   RemoteFaults faults;
 };
 
