@@ -246,3 +246,65 @@ TEST(Class1, RemoteThatHangsUpMidPageDropsTheCarrier) {
   EXPECT_EQ(b.dte.finalResult(), "NO CARRIER");
   EXPECT_FALSE(b.modem.dcd());
 }
+
+TEST(Class1, FlowControlHoldsBackADteThatSendsTooFast) {
+  Bench b;
+  RemoteReceiver remote(b.line, "555", "REMOTE");
+  EXPECT_EQ(b.dte.at("AT&K4"), "OK");  // XON/XOFF towards the DTE
+  ASSERT_EQ(b.dte.at("ATDT555"), "CONNECT");
+  Class1Sender s{b.dte};
+  ASSERT_TRUE(s.readPhaseB());
+  ASSERT_EQ(s.train(24, 2400), t30::kCfr);
+  ASSERT_EQ(b.dte.at("AT+FTM=24"), "CONNECT");
+  // A whole page at once at 2400 bit/s: the modem says XOFF and drops CTS ...
+  b.dte.send(std::string(40000, '\0'));
+  ASSERT_TRUE(b.dte.waitFor(std::string(1, kXoff), seconds(1)));
+  EXPECT_FALSE(b.modem.cts());
+  // ... and says XON once the line has taken most of it; nothing is lost.
+  ASSERT_TRUE(b.dte.waitFor(std::string(1, kXon), seconds(200)));
+  EXPECT_TRUE(b.modem.cts());
+  b.dte.send(std::string("\x10\x03", 2));
+  EXPECT_EQ(b.dte.finalResult(), "OK");
+  EXPECT_EQ(remote.lastFax().pages.size(), 0u);  // the page waits for its post-page message
+  EXPECT_EQ(s.page(24, "", t30::kEop), t30::kMcf);
+}
+
+TEST(Class1, ReceiverRepeatsDisAndGivesUpOnASilentCaller) {
+  Bench b;
+  RemoteReceiver remote(b.line, "555", "REMOTE");
+  ASSERT_EQ(b.dte.at("ATDT555"), "CONNECT");
+  Class1Sender s{b.dte};
+  ASSERT_TRUE(s.readPhaseB());
+  // The caller never answers: the DIS comes again (three times in all), then the line drops.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(b.dte.at("AT+FRH=3"), "CONNECT");
+    ASSERT_TRUE(s.readPhaseB());
+  }
+  EXPECT_EQ(b.dte.at("AT+FRH=3"), "NO CARRIER");
+  EXPECT_EQ(remote.lastHangupCode(), kHangupPhaseBRx);
+}
+
+TEST(Class1, AReceiverThatListensLateMissesTheTraining) {
+  PhoneLine line;
+  EmulatedModem a(line, "1"), c(line, "2");
+  DteScript da(line, a), dc(line, c);
+  for (auto* d : {&da, &dc}) EXPECT_EQ(d->at("ATE0+FCLASS=1"), "OK");
+  da.send("ATD2\r");
+  ASSERT_TRUE(dc.waitFor("RING"));
+  EXPECT_EQ(dc.at("ATA"), "CONNECT");
+  EXPECT_EQ(da.finalResult(), "CONNECT");
+  dc.sendFrame(frame(t30::kDis, true, "\x00\x46\xF9\x00"));
+  EXPECT_EQ(dc.finalResult(), "OK");
+  ASSERT_TRUE(da.readFrame());
+  EXPECT_EQ(da.finalResult(), "OK");
+  // V.17 long training takes 1.4 s; +FRM two seconds after the carrier started is too late,
+  // and the receiver waits for the next carrier.
+  EXPECT_EQ(da.at("AT+FTM=145"), "CONNECT");
+  dc.run(seconds(2));
+  dc.send("AT+FRM=145\r");
+  da.send(std::string(3000, '\0') + std::string("\x10\x03", 2));
+  EXPECT_EQ(da.finalResult(), "OK");
+  dc.run(seconds(2));
+  EXPECT_EQ(c.toDte(), "");
+  EXPECT_EQ(dc.at("X"), "OK");
+}

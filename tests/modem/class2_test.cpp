@@ -202,3 +202,35 @@ TEST(Class2, ForcedHangupCodeIsReported) {
   EXPECT_EQ(b.dte.at("AT+FET=2"), "OK");
   EXPECT_EQ(b.dte.info(), "+FPTS:1\n+FHNG:50\n");
 }
+
+TEST(Class2, ReceiverJudgingAPageBadMakesTheSenderTrainAndSendItAgain) {
+  Bench b("2");
+  std::vector<FaxPage> pages = {{pageData(800, 12), false, false}};
+  RemoteSender sender(b.line, "CALLER", pages);
+  sender.call("100");
+  ASSERT_TRUE(b.dte.waitFor("RING"));
+  ASSERT_EQ(b.dte.at("ATA"), "OK");
+  for (const char* status : {"AT+FPTS=2", "AT+FPTS=1"}) {
+    ASSERT_EQ(b.dte.at("AT+FDR"), "CONNECT");
+    b.dte.send(std::string(1, kDc2));
+    ASSERT_TRUE(b.dte.readData());
+    EXPECT_EQ(b.dte.finalResult(), "OK");
+    EXPECT_EQ(b.dte.at(status), "OK");  // the page status the next +FDR answers with
+  }
+  EXPECT_EQ(b.dte.at("AT+FDR"), "OK");
+  EXPECT_EQ(b.dte.info(), "+FHNG:0\n");
+  EXPECT_EQ(sender.pagesConfirmed(), 1);
+}
+
+TEST(Class2, DtrDropEndsTheCallQuietly) {
+  Bench b("2");
+  RemoteReceiver remote(b.line, "555", "REMOTE");
+  ASSERT_EQ(b.dte.at("ATDT555"), "OK");
+  b.modem.setDtr(false);
+  b.dte.run(seconds(10));
+  EXPECT_EQ(b.modem.toDte(), "");  // no report: the DTE itself hung up
+  EXPECT_FALSE(remote.inCall());
+  EXPECT_EQ(remote.lastHangupCode(), kHangupLineLost);
+  b.modem.setDtr(true);
+  EXPECT_EQ(b.dte.at("AT"), "OK");
+}

@@ -100,6 +100,38 @@ TEST(EmulatorPort, DemoLineAnswersCommandsSendsAndCallsIn) {
   registerSerialDeviceFactory("emulator", nullptr);
 }
 
+TEST(EmulatorPort, UnpluggedModemMakesTheDeviceVanishAndDtrDropHangsUp) {
+  DemoLineOptions options;
+  options.timeScale = 50;
+  options.firstCallIn = seconds(3600);
+  DemoLine demo(options);
+  SerialOpenResult open = demo.serial()->openPort();
+  ASSERT_TRUE(open.device);
+  SerialDevice& port = *open.device;
+  port.setDtr(true);
+  write(port, "ATE0\rAT+FCLASS=1\rATD123\r");
+  std::string got;
+  ASSERT_TRUE(readUntil(port, "CONNECT\r\n", &got)) << got;
+  std::uint8_t status = 0;
+  port.modemStatus(status);
+  EXPECT_TRUE(status & kModemDcd);
+  // Lowering DTR hangs up: carrier detect goes down.
+  port.setDtr(false);
+  for (int i = 0; i < 200 && (status & kModemDcd); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    port.modemStatus(status);
+  }
+  EXPECT_FALSE(status & kModemDcd);
+  port.setDtr(true);
+  {
+    std::lock_guard lock(demo.line().mutex());
+    demo.modem().unplug();
+  }
+  std::uint32_t events = 0;
+  for (int i = 0; i < 100 && !(events & kEventDeviceGone); ++i) events |= port.waitEvent(kEventReceiveChar, 100);
+  EXPECT_TRUE(events & kEventDeviceGone);
+}
+
 TEST(FaxFiles, SamplePageDecodesAndSurvivesAFaxFile) {
   quillon::test::TempDir dir;
   ReceivedFax fax;

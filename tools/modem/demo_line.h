@@ -34,6 +34,7 @@ class DemoLine {
   std::shared_ptr<platform::InProcessSerialLine> serial() const { return serial_; }
   PhoneLine& line() { return line_; }
   RemoteReceiver& receiver() { return receiver_; }
+  EmulatedModem& modem() { return modem_; }
 
  private:
   void pumpCalls();
