@@ -18,7 +18,8 @@ constexpr std::size_t kMaxCommandLine = 255;
 
 EmulatedModem::EmulatedModem(PhoneLine& line, std::string number, ModemProfile profile)
     : line_(line), profile_(std::move(profile)), escapeTimer_(line.scheduler()), callTimer_(line.scheduler()),
-      modeTimer_(line.scheduler()), ringTimer_(line.scheduler()), tx_(line, this) {
+      modeTimer_(line.scheduler()), ringTimer_(line.scheduler()), deferTimer_(line.scheduler()),
+      outputTimer_(line.scheduler()), tx_(line, this) {
   resetSettings();
   line_.attach(this, number);
 }
@@ -44,10 +45,17 @@ void EmulatedModem::out(const std::string& bytes) {
   // A slow modem: everything comes later, in order.
   Micros release = std::max(line_.now() + faults_.replyDelay, outputNotBefore_);
   outputNotBefore_ = release;
-  line_.scheduler().at(release, [this, bytes] {
-    if (vanished_) return;
-    toDte_ += bytes;
+  delayedOut_.emplace_back(release, bytes);
+  if (delayedOut_.size() == 1) releaseOutput();
+}
+
+void EmulatedModem::releaseOutput() {
+  if (delayedOut_.empty()) return;
+  outputTimer_.start(delayedOut_.front().first - line_.now(), [this] {
+    toDte_ += delayedOut_.front().second;
+    delayedOut_.pop_front();
     notify();
+    releaseOutput();
   });
 }
 
@@ -166,6 +174,8 @@ void EmulatedModem::unplug() {
   hangUpCall();
   vanished_ = true;
   toDte_.clear();
+  delayedOut_.clear();
+  outputTimer_.stop();
   dcd_ = cts_ = ri_ = false;
   notify();
   line_.wakeUp();
@@ -460,7 +470,7 @@ void EmulatedModem::ringing(int count) {
   if (mode_ != Mode::Command) return;
   result(Result::Ring);
   if (sreg_[0] > 0 && count >= sreg_[0]) {
-    line_.scheduler().after(0, [this] {
+    deferTimer_.start(0, [this] {
       if (mode_ == Mode::Command && line_.ringingAt(this)) answer();
     });
   }

@@ -109,6 +109,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   void result(Result r, const std::string& connectText = "");
   void info(const std::string& text);
   void notify();
+  void releaseOutput();
 
   // Command mode.
   void commandByte(char c);
@@ -181,6 +182,9 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   Timer callTimer_;   // S7 and dial-phase timers
   Timer modeTimer_;   // frame gaps, silence, flow checks
   Timer ringTimer_;
+  Timer deferTimer_;   // auto-answer and unplugging, run just after the event that caused them
+  Timer outputTimer_;  // a slow modem's delayed answers
+  std::deque<std::pair<Micros, std::string>> delayedOut_;
   bool quietAnswer_ = false;
   bool callerSide_ = false;
 

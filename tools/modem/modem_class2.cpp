@@ -279,7 +279,7 @@ void EmulatedModem::pageBytesPassed(std::size_t n) {
   pageBytes_ += n;
   if (faults_.unplugAfterPageBytes == 0 || pageBytes_ < faults_.unplugAfterPageBytes) return;
   faults_.unplugAfterPageBytes = 0;
-  line_.scheduler().after(0, [this] { unplug(); });
+  deferTimer_.start(0, [this] { unplug(); });
 }
 
 // ---- what the T.30 session tells ----

@@ -22,7 +22,8 @@ t30::Capabilities makeCapabilities(int maxBps, bool fine, bool wide, bool ecm, b
 
 RemoteReceiver::RemoteReceiver(PhoneLine& line, std::string number, std::string stationId,
                                t30::Capabilities caps)
-    : line_(line), number_(std::move(number)), session_(line, this, *this, {std::move(stationId), std::move(caps)}) {
+    : line_(line), number_(std::move(number)), session_(line, this, *this, {std::move(stationId), std::move(caps)}),
+      deferTimer_(line.scheduler()) {
   line_.attach(this, number_);
 }
 
@@ -30,7 +31,7 @@ RemoteReceiver::~RemoteReceiver() { line_.detach(this); }
 
 void RemoteReceiver::ringing(int count) {
   if (count < answerRings_) return;
-  line_.scheduler().after(0, [this] { line_.answer(this); });
+  deferTimer_.start(0, [this] { line_.answer(this); });
 }
 
 void RemoteReceiver::callUp() {
@@ -66,7 +67,7 @@ void RemoteReceiver::t30PageData(const std::string& bytes) {
   if (faults_.dropDuringPage == number) {
     // Pulls the plug while the page is coming in.
     faults_.dropDuringPage = 0;
-    line_.scheduler().after(0, [this] {
+    deferTimer_.start(0, [this] {
       line_.hangUp(this);
       session_.lineDown();
     });
@@ -115,7 +116,7 @@ void RemoteSender::call(const std::string& number) {
   session_.setReplyDelay(faults_.replyDelay);
   line_.dial(this, number);
   if (!line_.inCall(this)) {
-    line_.scheduler().after(line_.paced(seconds(2)), [this] { end(kHangupNoAnswer); });
+    giveUp_.start(line_.paced(seconds(2)), [this] { end(kHangupNoAnswer); });
     return;
   }
   giveUp_.start(line_.paced(seconds(60)), [this] { end(kHangupNoAnswer); });

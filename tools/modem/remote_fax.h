@@ -68,6 +68,7 @@ class RemoteReceiver : public LineEndpoint, public T30Host {
   FaxPage page_;
   PageFormat format_;
   bool rtnSent_ = false;
+  Timer deferTimer_;  // answering and pulling the plug, just after the event that caused them
   std::function<void(const ReceivedFax&)> onFax_;
 };
 

@@ -73,7 +73,7 @@ std::string reversed(const std::string& bytes) {
 
 SpanDspFaxMachine::SpanDspFaxMachine(PhoneLine& line, Role role, const std::string& number, std::string stationId,
                                      std::string file)
-    : line_(line), role_(role), stationId_(std::move(stationId)), file_(std::move(file)), ticker_(line.scheduler()) {
+    : line_(line), role_(role), stationId_(std::move(stationId)), file_(std::move(file)), ticker_(line.scheduler()), deferTimer_(line.scheduler()) {
   line_.attach(this, number);
 }
 
@@ -89,7 +89,7 @@ std::string SpanDspFaxMachine::completionText() const {
 void SpanDspFaxMachine::call(const std::string& number) { line_.dial(this, number); }
 
 void SpanDspFaxMachine::ringing(int count) {
-  if (count >= 2) line_.scheduler().after(0, [this] { line_.answer(this); });
+  if (count >= 2) deferTimer_.start(0, [this] { line_.answer(this); });
 }
 
 void SpanDspFaxMachine::callUp() { start(); }
@@ -113,7 +113,7 @@ void SpanDspFaxMachine::start() {
   t38_set_data_rate_management_method(bridge_, T38_DATA_RATE_MANAGEMENT_TRANSFERRED_TCF);
   // The terminal is done with the call: put the receiver down (outside its own callback).
   t30_.apply(t38_terminal_get_t30_state(terminal_), stationId_, role_ == Role::Receiver, file_, [this] {
-    line_.scheduler().after(ms(100), [this] {
+    deferTimer_.start(ms(100), [this] {
       line_.hangUp(this);
       stop();
     });

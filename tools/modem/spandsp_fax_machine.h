@@ -50,6 +50,7 @@ class SpanDspFaxMachine : public LineEndpoint {
   t38_terminal_state_s* terminal_ = nullptr;
   t38_core_state_s* bridge_ = nullptr;  // decodes the terminal's packets, encodes ours
   Timer ticker_;
+  Timer deferTimer_;
   std::uint16_t seqToBridge_ = 0, seqToTerminal_ = 0;
   bool carrier_ = false;
   Modulation carrierMod_ = kV21;
