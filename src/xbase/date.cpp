@@ -48,7 +48,7 @@ long Date::julian() const {
 }
 
 Date Date::fromJulian(long jd) {
-  if (jd <= 1721426 || jd > 5373484) return {};  // before 0001-01-01 or after 9999-12-31
+  if (jd < 1721426 || jd > 5373484) return {};  // before 0001-01-01 or after 9999-12-31
   long a = jd + 32044;
   long b = (4 * a + 3) / 146097;
   long c = a - 146097 * b / 4;

@@ -111,6 +111,12 @@ std::string formatNumber(double value, int width, int decimals) {
   if (width <= 0) return "";
   if (decimals < 0) decimals = 0;
   if (!std::isfinite(value)) return std::string(width, '*');
+  // xBase rounds halves away from zero (printf rounds them to even: 2.5 -> "2").
+  if (decimals <= 15 && std::fabs(value) < 1e15) {
+    double scale = std::pow(10.0, decimals);
+    double scaled = std::round(value * scale);
+    if (std::fabs(scaled) < 9e15) value = scaled / scale;
+  }
   char buf[400];
   int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, value);
   if (n < 0 || n > width) return std::string(width, '*');
@@ -219,6 +225,9 @@ struct Binary : Expression::Node {
   }
   static Date shift(const Date& d, double days) {
     if (d.empty()) return d;
+    // Beyond 10,000,000 days every result is outside the calendar (the empty date); the
+    // clamp keeps the sum from overflowing.
+    if (!(std::fabs(days) < 1e7)) return Date{};
     return Date::fromJulian(d.julian() + static_cast<long>(std::llround(days)));
   }
 };
@@ -249,6 +258,32 @@ ValueType fieldValueType(char t) {
     case 'L': return ValueType::Logical;
     default: return ValueType::Character;
   }
+}
+
+// VAL(): leading blanks, a sign, decimal digits with one point and an exponent; the rest is
+// ignored. Never hexadecimal, an infinity or NaN (strtod alone takes "0x1A" and "nan").
+double valOf(const std::string& text) {
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return 0;
+  std::string number;
+  if (text[i] == '-' || text[i] == '+') number += text[i++];
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= '0' && c <= '9') number += c;
+    else if (c == '.' && !point) { point = true; number += c; }
+    else break;
+  }
+  if (i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    size_t j = i + 1;
+    std::string exponent = "e";
+    if (text[j] == '-' || text[j] == '+') exponent += text[j++];
+    size_t digits = 0;
+    for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j, ++digits) exponent += text[j];
+    if (digits) number += exponent;
+  }
+  double v = std::strtod(number.c_str(), nullptr);
+  return std::isfinite(v) ? v : 0;
 }
 
 int toInt(double v) {
@@ -443,7 +478,10 @@ class Parser {
     if (std::isdigit(static_cast<unsigned char>(c)) ||
         (c == '.' && pos_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_ + 1])))) {
       size_t start = pos_;
-      while (pos_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.'))
+      // A point followed by a letter starts a dotted word (PAGES=3.AND.SENT), not a fraction.
+      while (pos_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[pos_])) ||
+                                  (s_[pos_] == '.' && !(pos_ + 1 < s_.size() &&
+                                                        std::isalpha(static_cast<unsigned char>(s_[pos_ + 1]))))))
         ++pos_;
       std::string number(s_.substr(start, pos_ - start));
       char* end = nullptr;
@@ -472,22 +510,23 @@ class Parser {
                (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_'))
           ++pos_;
         name = upperLatin1(s_.substr(fstart, pos_ - fstart));
-        return fieldRef(name);
+        return fieldRef(name, fstart);
       }
       skipBlanks();
       if (pos_ < s_.size() && s_[pos_] == '(') {
         ++pos_;
         return call(name);
       }
-      return fieldRef(name);
+      return fieldRef(name, start);
     }
     fail("unexpected '" + std::string(1, c) + "'");
   }
 
-  NodePtr fieldRef(const std::string& name) {
+  NodePtr fieldRef(const std::string& name, size_t start) {
     for (size_t i = 0; i < fields_.size(); ++i)
       if (fields_[i].name == name)
         return std::make_unique<FieldRef>(static_cast<int>(i), fieldValueType(fields_[i].type));
+    pos_ = start;  // the error points at the name
     fail("unknown field '" + name + "'");
   }
 
@@ -618,7 +657,7 @@ class Parser {
       want(1, 1);
       arg(0, ValueType::Character);
       node->type = ValueType::Numeric;
-      node->fn = [](C, V v) { return Value::ofNumber(std::strtod(v[0].text.c_str(), nullptr)); };
+      node->fn = [](C, V v) { return Value::ofNumber(valOf(v[0].text)); };
     } else if (is(name, "IIF")) {
       want(3, 3);
       arg(0, ValueType::Logical);

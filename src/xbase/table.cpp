@@ -500,6 +500,8 @@ struct Table::Impl {
     positionOf.clear();
     query.reset();
     queryText.clear();
+    lastEval.reset();  // parsed against this table's fields
+    lastEvalText.clear();
     order = 0;
     headerDirty = cdxDirty = dirty = false;
     header = DbfHeader{};
