@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "faximage/fax_file.h"
@@ -38,6 +39,15 @@ int readHeader(PosixFile& file, FaxHeader& header) {
   return header.signatureOk ? ecOK : ecFaxBadFormat;
 }
 
+// True when `output` names the same file as one of `files` (also through another path or a
+// hard link): creating it would destroy that input before it is read, and the clean-up of a
+// failed join would delete it.
+bool outputIsAnInput(const std::vector<std::string>& files, const std::string& output) {
+  std::error_code ec;
+  return std::any_of(files.begin(), files.end(),
+                     [&](const std::string& f) { return std::filesystem::equivalent(f, output, ec); });
+}
+
 }  // namespace
 
 int AppendFaxFile(const std::string& dest, const std::string& source) {
@@ -70,7 +80,7 @@ int AppendFaxFile(const std::string& dest, const std::string& source) {
 }
 
 int JoinFaxFiles(const std::vector<std::string>& files, const std::string& output) {
-  if (files.empty()) return ecBadArgument;
+  if (files.empty() || outputIsAnInput(files, output)) return ecBadArgument;
   int status = ecOK;
   {
     PosixFile first, out;

@@ -13,7 +13,8 @@ namespace quillon::faximage {
 int AppendFaxFile(const std::string& dest, const std::string& source);
 
 // Joins `files` into `output` (created or replaced): the first file's header and pages, then
-// the pages of every further file. On failure `output` is deleted.
+// the pages of every further file. On failure `output` is deleted. An output that is one of
+// the inputs is refused (-1002) and nothing is touched.
 int JoinFaxFiles(const std::vector<std::string>& files, const std::string& output);
 
 }  // namespace quillon::faximage
