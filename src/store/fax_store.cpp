@@ -8,6 +8,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "xbase/expression.h"
+
 namespace quillon::store {
 
 namespace fs = std::filesystem;
@@ -297,10 +299,10 @@ long FaxStore::deleteFor(TableKind kind, const std::string& condition) {
   environment_.setDeleted(false);
   long count = 0;
   bool parsed = true;
-  if (t.recCount() > 0 && t.go(1)) {
-    t.evalLogical(condition);
-    parsed = t.lastError().empty();
-  }
+  // With no records the condition is still checked (on the blank record).
+  if (t.recCount() > 0) t.go(1);
+  t.evalLogical(condition);
+  parsed = t.lastError().empty();
   if (parsed) {
     // Natural order with Deleted off walks every record by number; going by record number
     // keeps each step O(1) while records leave the view one by one.
@@ -332,7 +334,9 @@ std::string FaxStore::beforeDateCondition(const std::string& field, const Date& 
 
 std::string FaxStore::matchCondition(const std::string& field, const std::string& value,
                                      bool exact) {
-  std::string v = upper(trim(value));
+  // Upper-cased as UPPER() upper-cases the field (Latin-1 letters too), or a name with an
+  // accented letter would never match its own record.
+  std::string v = xbase::upperLatin1(trim(value));
   // The typed text must stay one text literal whatever it holds: a double quote inside "..."
   // would end the literal early and let the rest read as conditions (a text such as
   // x" .OR. .T. .OR. "  would then match every record). Runs without a double quote go
