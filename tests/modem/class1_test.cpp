@@ -34,7 +34,7 @@ std::string pageData(std::size_t n) {
 
 }  // namespace
 
-TEST(Class1, AnswersTheCapabilityQueries) {
+TEST(ModemClass1, AnswersTheCapabilityQueries) {
   Bench b;
   EXPECT_EQ(b.dte.at("AT+FCLASS=?"), "OK");
   EXPECT_EQ(b.dte.info(), "0,1,2,2.0\n");
@@ -50,7 +50,7 @@ TEST(Class1, AnswersTheCapabilityQueries) {
   EXPECT_EQ(b.dte.at("AT+FDIS?"), "ERROR");
 }
 
-TEST(Class1, ModemWithoutV17ListsOnlyItsCodes) {
+TEST(ModemClass1, ModemWithoutV17ListsOnlyItsCodes) {
   PhoneLine line;
   ModemProfile profile;
   profile.classes = "0,1";
@@ -64,7 +64,7 @@ TEST(Class1, ModemWithoutV17ListsOnlyItsCodes) {
   EXPECT_EQ(dte.at("AT+FCLASS=2"), "ERROR");
 }
 
-TEST(Class1, SendsAFaxToARemoteReceiver) {
+TEST(ModemClass1, SendsAFaxToARemoteReceiver) {
   Bench b;
   RemoteReceiver remote(b.line, "555", "REMOTE 1");
   EXPECT_EQ(b.dte.at("ATDT555"), "CONNECT");
@@ -88,7 +88,7 @@ TEST(Class1, SendsAFaxToARemoteReceiver) {
   EXPECT_TRUE(fax.complete);
 }
 
-TEST(Class1, RemoteFaultsReachTheEngine) {
+TEST(ModemClass1, RemoteFaultsReachTheEngine) {
   Bench b;
   RemoteReceiver remote(b.line, "555", "REMOTE");
   RemoteFaults faults;
@@ -105,7 +105,7 @@ TEST(Class1, RemoteFaultsReachTheEngine) {
   s.disconnect();
 }
 
-TEST(Class1, FramingDoublesDleAndSequencesConnectAndOk) {
+TEST(ModemClass1, FramingDoublesDleAndSequencesConnectAndOk) {
   // Two emulated modems: what one sends with +FTH arrives through +FRH on the other.
   PhoneLine line;
   EmulatedModem a(line, "1"), b(line, "2");
@@ -173,7 +173,7 @@ TEST(Class1, FramingDoublesDleAndSequencesConnectAndOk) {
   EXPECT_FALSE(b.dcd());
 }
 
-TEST(Class1, ReceivesAFaxFromARemoteSender) {
+TEST(ModemClass1, ReceivesAFaxFromARemoteSender) {
   Bench b;
   std::vector<FaxPage> pages = {{pageData(2500), false, false}, {pageData(900), false, false}};
   RemoteSender sender(b.line, "CALLER 7", pages);
@@ -231,7 +231,7 @@ TEST(Class1, ReceivesAFaxFromARemoteSender) {
   EXPECT_EQ(sender.pagesConfirmed(), 2);
 }
 
-TEST(Class1, RemoteThatHangsUpMidPageDropsTheCarrier) {
+TEST(ModemClass1, RemoteThatHangsUpMidPageDropsTheCarrier) {
   Bench b;
   RemoteReceiver remote(b.line, "555", "REMOTE");
   RemoteFaults faults;
@@ -247,7 +247,7 @@ TEST(Class1, RemoteThatHangsUpMidPageDropsTheCarrier) {
   EXPECT_FALSE(b.modem.dcd());
 }
 
-TEST(Class1, FlowControlHoldsBackADteThatSendsTooFast) {
+TEST(ModemClass1, FlowControlHoldsBackADteThatSendsTooFast) {
   Bench b;
   RemoteReceiver remote(b.line, "555", "REMOTE");
   EXPECT_EQ(b.dte.at("AT&K4"), "OK");  // XON/XOFF towards the DTE
@@ -269,7 +269,7 @@ TEST(Class1, FlowControlHoldsBackADteThatSendsTooFast) {
   EXPECT_EQ(s.page(24, "", t30::kEop), t30::kMcf);
 }
 
-TEST(Class1, ReceiverRepeatsDisAndGivesUpOnASilentCaller) {
+TEST(ModemClass1, ReceiverRepeatsDisAndGivesUpOnASilentCaller) {
   Bench b;
   RemoteReceiver remote(b.line, "555", "REMOTE");
   ASSERT_EQ(b.dte.at("ATDT555"), "CONNECT");
@@ -284,7 +284,7 @@ TEST(Class1, ReceiverRepeatsDisAndGivesUpOnASilentCaller) {
   EXPECT_EQ(remote.lastHangupCode(), kHangupPhaseBRx);
 }
 
-TEST(Class1, AReceiverThatListensLateMissesTheTraining) {
+TEST(ModemClass1, AReceiverThatListensLateMissesTheTraining) {
   PhoneLine line;
   EmulatedModem a(line, "1"), c(line, "2");
   DteScript da(line, a), dc(line, c);

@@ -34,7 +34,7 @@ struct Bench {
 
 }  // namespace
 
-TEST(Class2, SendsTwoPagesToARemoteReceiver) {
+TEST(ModemClass2, SendsTwoPagesToARemoteReceiver) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE 2");
   EXPECT_EQ(b.dte.at("AT+FLID=\"QUILLON\""), "OK");
@@ -61,7 +61,7 @@ TEST(Class2, SendsTwoPagesToARemoteReceiver) {
   EXPECT_EQ(fax.bps, 9600);
 }
 
-TEST(Class2, PageRefusedWithRtnIsReportedAndCanBeSentAgain) {
+TEST(ModemClass2, PageRefusedWithRtnIsReportedAndCanBeSentAgain) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE");
   RemoteFaults faults;
@@ -79,7 +79,7 @@ TEST(Class2, PageRefusedWithRtnIsReportedAndCanBeSentAgain) {
   EXPECT_EQ(remote.lastFax().pages.size(), 1u);
 }
 
-TEST(Class2, DcnFromTheRemoteEndsTheCallWithAHangupReport) {
+TEST(ModemClass2, DcnFromTheRemoteEndsTheCallWithAHangupReport) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE");
   RemoteFaults faults;
@@ -94,7 +94,7 @@ TEST(Class2, DcnFromTheRemoteEndsTheCallWithAHangupReport) {
   EXPECT_EQ(b.dte.info(), "+FHNG:22\n");
 }
 
-TEST(Class2, ReceivesPagesWithTheBitOrderReversed) {
+TEST(ModemClass2, ReceivesPagesWithTheBitOrderReversed) {
   Bench b("2");
   EXPECT_EQ(b.dte.at("AT+FCR=1"), "OK");
   EXPECT_EQ(b.dte.at("AT+FLID=\"QUILLON\""), "OK");
@@ -121,7 +121,7 @@ TEST(Class2, ReceivesPagesWithTheBitOrderReversed) {
   EXPECT_EQ(sender.pagesConfirmed(), 2);
 }
 
-TEST(Class20, SendsWithDleEndingsAndPageReports) {
+TEST(ModemClass20, SendsWithDleEndingsAndPageReports) {
   Bench b("2.0");
   RemoteReceiver remote(b.line, "555", "REMOTE 3");
   for (const char* cmd : {"AT+FLI=\"QUILLON\"", "AT+FLO=2", "AT+FNR=1,1,1,0", "AT+FIS=1,5,0,2,0,0,0,0"})
@@ -145,7 +145,7 @@ TEST(Class20, SendsWithDleEndingsAndPageReports) {
   EXPECT_EQ(fax.bps, 14400);
 }
 
-TEST(Class20, ReceivesPagesInTheirOwnBitOrder) {
+TEST(ModemClass20, ReceivesPagesInTheirOwnBitOrder) {
   Bench b("2.0");
   std::vector<FaxPage> pages = {{pageData(1500, 9), true, false}};
   RemoteSender sender(b.line, "CALLER", pages);
@@ -166,7 +166,7 @@ TEST(Class20, ReceivesPagesInTheirOwnBitOrder) {
   EXPECT_EQ(b.dte.info(), "+FHS:00\n");
 }
 
-TEST(Class2, ModemFaults) {
+TEST(ModemClass2, ModemFaults) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE");
   ModemFaults faults;
@@ -189,7 +189,7 @@ TEST(Class2, ModemFaults) {
   EXPECT_EQ(remote.lastHangupCode(), kHangupLineLost);
 }
 
-TEST(Class2, ForcedHangupCodeIsReported) {
+TEST(ModemClass2, ForcedHangupCodeIsReported) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE");
   ModemFaults faults;
@@ -203,7 +203,7 @@ TEST(Class2, ForcedHangupCodeIsReported) {
   EXPECT_EQ(b.dte.info(), "+FPTS:1\n+FHNG:50\n");
 }
 
-TEST(Class2, ReceiverJudgingAPageBadMakesTheSenderTrainAndSendItAgain) {
+TEST(ModemClass2, ReceiverJudgingAPageBadMakesTheSenderTrainAndSendItAgain) {
   Bench b("2");
   std::vector<FaxPage> pages = {{pageData(800, 12), false, false}};
   RemoteSender sender(b.line, "CALLER", pages);
@@ -222,7 +222,7 @@ TEST(Class2, ReceiverJudgingAPageBadMakesTheSenderTrainAndSendItAgain) {
   EXPECT_EQ(sender.pagesConfirmed(), 1);
 }
 
-TEST(Class2, DtrDropEndsTheCallQuietly) {
+TEST(ModemClass2, DtrDropEndsTheCallQuietly) {
   Bench b("2");
   RemoteReceiver remote(b.line, "555", "REMOTE");
   ASSERT_EQ(b.dte.at("ATDT555"), "OK");

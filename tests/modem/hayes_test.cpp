@@ -8,7 +8,7 @@
 using namespace quillon::modem;
 using quillon::modem::test::DteScript;
 
-TEST(AtParser, SplitsBasicExtendedAndDialCommands) {
+TEST(ModemAtParser, SplitsBasicExtendedAndDialCommands) {
   auto cmds = parseAtLine("E0Q0V1X4S0=0S2=43&FS7?+FCLASS=?;+FLID=\"A;B\";+FDT;D T555,1;W");
   ASSERT_TRUE(cmds);
   ASSERT_EQ(cmds->size(), 12u);
@@ -33,7 +33,7 @@ struct Bench {
 };
 }  // namespace
 
-TEST(Hayes, EchoResultFormsAndRegisters) {
+TEST(ModemHayes, EchoResultFormsAndRegisters) {
   Bench b;
   b.dte.send("AT\r");
   EXPECT_TRUE(b.dte.waitFor("AT\r\r\nOK\r\n"));  // echo on after power-up
@@ -63,7 +63,7 @@ TEST(Hayes, EchoResultFormsAndRegisters) {
   EXPECT_EQ(b.dte.info(), "003\n");
 }
 
-TEST(Hayes, MalformedCommandsAnswerError) {
+TEST(ModemHayes, MalformedCommandsAnswerError) {
   Bench b;
   EXPECT_EQ(b.dte.at("ATE0"), "OK");
   for (const char* bad : {"ATK", "ATS300=1", "ATS7=999", "ATE2", "ATX7", "AT+FTM=96", "AT+NONSENSE",
@@ -76,7 +76,7 @@ TEST(Hayes, MalformedCommandsAnswerError) {
   EXPECT_EQ(b.dte.at("AT"), "OK");
 }
 
-TEST(Line, DialRingAnswerConnectAndHangUp) {
+TEST(ModemLine, DialRingAnswerConnectAndHangUp) {
   PhoneLine line;
   EmulatedModem a(line, "1"), c(line, "2");
   DteScript da(line, a), dc(line, c);
@@ -108,7 +108,7 @@ TEST(Line, DialRingAnswerConnectAndHangUp) {
   EXPECT_FALSE(a.dcd());
 }
 
-TEST(Line, BusyNoAnswerNoDialToneAndVoice) {
+TEST(ModemLine, BusyNoAnswerNoDialToneAndVoice) {
   PhoneLine line;
   EmulatedModem a(line, "1");
   RemoteReceiver remote(line, "555", "REMOTE");
@@ -137,7 +137,7 @@ TEST(Line, BusyNoAnswerNoDialToneAndVoice) {
   EXPECT_FALSE(line.inCall(&a));
 }
 
-TEST(Line, SlowModemAnswersLateAndGarbageComesFirst) {
+TEST(ModemLine, SlowModemAnswersLateAndGarbageComesFirst) {
   Bench b;
   ModemFaults faults;
   faults.replyDelay = seconds(15);

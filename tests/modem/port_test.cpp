@@ -132,7 +132,7 @@ TEST(EmulatorPort, UnpluggedModemMakesTheDeviceVanishAndDtrDropHangsUp) {
   EXPECT_TRUE(events & kEventDeviceGone);
 }
 
-TEST(FaxFiles, SamplePageDecodesAndSurvivesAFaxFile) {
+TEST(ModemFaxFiles, SamplePageDecodesAndSurvivesAFaxFile) {
   quillon::test::TempDir dir;
   ReceivedFax fax;
   fax.remoteId = "SENDER";

@@ -16,7 +16,7 @@ std::optional<ServerConfig> parse(const std::vector<std::string>& args, std::str
 }
 }  // namespace
 
-TEST(ServerConfig, ReadsModemsMachinesAndFaults) {
+TEST(ModemServerConfig, ReadsModemsMachinesAndFaults) {
   std::string error;
   auto c = parse({"--scale", "8", "--modem", "100", "--link", "/tmp/ttyFAX", "--classes", "0,1", "--codes", "24,48,96",
                   "--fault", "error=+FDIS,delay=1500,hangup=50", "--receiver", "555", "--id", "REMOTE", "--max-bps",
@@ -45,7 +45,7 @@ TEST(ServerConfig, ReadsModemsMachinesAndFaults) {
   EXPECT_TRUE(c->lineFaults["777"].voiceAnswer);
 }
 
-TEST(ServerConfig, MistakesAreNamed) {
+TEST(ModemServerConfig, MistakesAreNamed) {
   struct Case {
     std::vector<std::string> args;
     const char* error;
