@@ -155,3 +155,20 @@ TEST(ModemLine, SlowModemAnswersLateAndGarbageComesFirst) {
   ASSERT_TRUE(got);
   EXPECT_NE(got->find("\x8F\xFE"), std::string::npos);
 }
+
+TEST(ModemLine, AdaptiveAnswerTakesADataCallOnAFaxModem) {
+  PhoneLine line;
+  EmulatedModem data(line, "1"), fax(line, "2");
+  DteScript dd(line, data), df(line, fax);
+  EXPECT_EQ(dd.at("ATE0"), "OK");
+  EXPECT_EQ(df.at("ATE0+FCLASS=2;+FAA=1"), "OK");
+  dd.send("ATD2\r");
+  EXPECT_EQ(df.finalResult(), "RING");
+  EXPECT_EQ(df.at("ATA"), "CONNECT 14400");  // what a receiving fax program treats as a data call
+  EXPECT_EQ(dd.finalResult(), "CONNECT 14400");
+  dd.run(seconds(2));
+  dd.send("+++");
+  EXPECT_EQ(dd.finalResult(), "OK");
+  EXPECT_EQ(dd.at("ATH"), "OK");
+  EXPECT_EQ(df.finalResult(), "NO CARRIER");
+}

@@ -544,6 +544,18 @@ void EmulatedModem::carrierLost() {
 }
 
 void EmulatedModem::signal(const LineSignal& s) {
+  if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kDataCarrier && !callerSide_ && faa_ == 1 &&
+      fclass_ != "0" && mode_ != Mode::Online) {
+    // Adaptive answer: a data modem is calling, so this one answers as a data modem too.
+    if (sender_) sender_->silence();
+    if (receiver_) receiver_->silence();
+    tx_.abort();
+    modeTimer_.stop();
+    c2Action_ = Action::None;
+    fclass_ = "0";
+    mode_ = Mode::Answering;
+    tx_.start(kDataCarrier, false, nullptr);
+  }
   if (s.kind == LineSignal::Kind::CarrierOn) {
     peerCarrier_ = true;
     peerModulation_ = s.modulation;

@@ -73,6 +73,12 @@ EmulatedModem::Result EmulatedModem::class1Command(const AtCommand& cmd) {
     waitForSilence(wait);
     return Result::None;
   }
+  if (n == "+FAE" && cmd.form == Form::Set) {
+    auto v = parseNumber(cmd.value);
+    if (!v || *v > 1) return Result::Error;
+    faa_ = *v;
+    return Result::Ok;
+  }
   if (n == "+FAR" || n == "+FCL" || n == "+FIT" || n == "+FAE" || n == "+FSP") {
     if (cmd.form == Form::Query) info("0");
     if (cmd.form == Form::Test) info("0,1");
