@@ -250,3 +250,28 @@ TEST_F(StoreRules, ReopenInPlaceAndAForeignTagOfTheSameName) {
   EXPECT_TRUE(tags[0].descending);
   EXPECT_EQ(tags[0].forExpr, ".not. deleted()");
 }
+
+TEST_F(StoreRules, ADamagedTableIsReportedAndNeverReplacedByAFreshOne) {
+  addSent("precious", {2024, 1, 1});
+  store->closeAll();
+  std::string bytes = dir.read("QLN.DBF");
+  std::string damaged = bytes;
+  damaged[10] = 7;  // a record length that does not match the fields
+  dir.write("QLN.DBF", damaged);
+  EXPECT_FALSE(store->openFaxDBF());
+  EXPECT_FALSE(store->faxTable().lastError().empty());
+  EXPECT_FALSE(store->faxTableCloseAndOpen());
+  EXPECT_FALSE(store->rebuildIndexes());
+  EXPECT_EQ(dir.read("QLN.DBF"), damaged);
+  // Repaired by hand, everything is still there.
+  dir.write("QLN.DBF", bytes);
+  ASSERT_TRUE(store->openFaxDBF());
+  EXPECT_EQ(store->faxTable().recCount(), 1);
+  // A garbage index is made again before the list is used.
+  store->closeAll();
+  dir.write("QLN.CDX", std::string(3000, '\x5a'));
+  ASSERT_TRUE(store->openFaxDBF());
+  EXPECT_EQ(store->faxTable().tagArea("DATESENT"), 1);
+  EXPECT_FALSE(store->orderUpkeep(TableKind::Sent));
+  EXPECT_EQ(names(store->faxTable(), "RECIPIENT"), (Names{"precious"}));
+}

@@ -344,3 +344,92 @@ TEST_F(IndexOrder, PackRenumbersRecordsKeepsMemosAndGivesBackMemoSpace) {
   EXPECT_EQ(t.recCount(), 0);
   EXPECT_FALSE(fs::exists(path + ".pack~"));
 }
+
+TEST_F(IndexOrder, SkippingByMoreThanOneAndFromRecordsOutsideTheView) {
+  for (int i = 0; i < 8; ++i) add("r" + std::to_string(i), {}, i);
+  ASSERT_TRUE(t.indexTag("", "AMOUNT", "AMOUNT", true, ".not. deleted()"));
+  ASSERT_TRUE(t.setQuery("AMOUNT <> 3"));
+  EXPECT_EQ(order(), (Names{"r7", "r6", "r5", "r4", "r2", "r1", "r0"}));
+  t.goTop();
+  ASSERT_TRUE(t.skip(3));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r4");
+  ASSERT_TRUE(t.skip(-2));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r6");
+  ASSERT_TRUE(t.skip(0));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r6");
+  ASSERT_TRUE(t.skip(100));
+  EXPECT_TRUE(t.eof());
+  EXPECT_EQ(t.recNo(), t.recCount() + 1);
+  ASSERT_TRUE(t.skip(-2));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r1");
+  ASSERT_TRUE(t.skip(-100));
+  EXPECT_TRUE(t.bof());
+  EXPECT_EQ(t.getTrimmed("WHO"), "r7");
+  // From the record the query hides: two on is r1, two back is r5.
+  go("r3");
+  ASSERT_TRUE(t.skip(2));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r1");
+  go("r3");
+  ASSERT_TRUE(t.skip(-2));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r5");
+  // A new record the query rejects is current all the same, and skipping leaves it in order.
+  ASSERT_TRUE(t.appendBlank());
+  ASSERT_TRUE(t.replace("WHO", "new"));
+  ASSERT_TRUE(t.replaceNumber("AMOUNT", 3));
+  ASSERT_TRUE(t.commit());
+  EXPECT_EQ(t.getTrimmed("WHO"), "new");
+  EXPECT_EQ(t.viewPosition(t.recNo()), -1);
+  ASSERT_TRUE(t.skip(1));
+  EXPECT_EQ(t.getTrimmed("WHO"), "r2");
+  // Rows out of range give no record, not a neighbour.
+  EXPECT_EQ(t.viewRecNo(-1), 0);
+  EXPECT_EQ(t.viewRecNo(t.viewCount()), 0);
+  EXPECT_FALSE(t.goViewPosition(t.viewCount()));
+  EXPECT_TRUE(t.eof());
+  EXPECT_FALSE(t.go(0));
+  EXPECT_TRUE(t.eof());
+}
+
+TEST_F(IndexOrder, ATagThatCannotBeMadeLeavesTheOthersAndTheOrderAlone) {
+  add("b", {2024, 1, 2}, 2);
+  add("a", {2024, 1, 1}, 1);
+  ASSERT_TRUE(t.indexTag("", "WHO", "WHO", false, ""));
+  struct Bad {
+    const char* tag;
+    const char* key;
+    const char* forExpr;
+  } bad[] = {{"X", "NOSUCH", ""},          {"X", "WHO", "AMOUNT"},  {"X", "WHO", "WHO ="},
+             {"", "WHO", ""},              {"ELEVENCHARS", "WHO", ""},
+             {"X", "WHO+WHO+WHO+WHO+WHO+WHO+WHO+WHO+WHO+WHO+WHO", ""}};
+  for (const auto& b : bad) {
+    EXPECT_FALSE(t.indexTag("", b.tag, b.key, false, b.forExpr)) << b.key << " for " << b.forExpr;
+    EXPECT_FALSE(t.lastError().empty());
+    EXPECT_EQ(t.tags().size(), 1u);
+    EXPECT_EQ(t.indexOrd(), 1);
+  }
+  EXPECT_FALSE(t.indexTag("OTHER.CDX", "X", "WHO", false, ""));
+  EXPECT_FALSE(t.setOrder(2));
+  EXPECT_EQ(t.indexOrd(), 1);
+  EXPECT_EQ(order(), (Names{"a", "b"}));
+  // Making a tag of an existing name replaces it (the rebuild relies on that).
+  ASSERT_TRUE(t.indexTag("", "who", "WHO", true, ""));
+  EXPECT_EQ(t.tags().size(), 1u);
+  EXPECT_EQ(order(), (Names{"b", "a"}));
+  reopen();
+  EXPECT_TRUE(t.tags()[0].descending);
+}
+
+TEST_F(IndexOrder, ATableInUseIsNeverOverwrittenByCreate) {
+  add("keep", {2024, 1, 1}, 1, "", "memo");
+  ASSERT_TRUE(t.indexTag("", "WHO", "WHO", false, ""));
+  std::string error;
+  EXPECT_FALSE(Table::create(path, kFaxes, &error));
+  EXPECT_NE(error.find("in use"), std::string::npos) << error;
+  EXPECT_EQ(t.recCount(), 1);
+  EXPECT_TRUE(fs::exists(dir.file("FAXES.CDX")));  // its index is not removed either
+  t.go(1);
+  EXPECT_EQ(t.getMemo("TEXT"), "memo");
+  t.close();
+  ASSERT_TRUE(t.open(path));
+  EXPECT_EQ(t.recCount(), 1);
+}
