@@ -199,6 +199,17 @@ int TApdFaxConverter::run(FaxInput& input, const std::string& inName, const std:
   auto code = std::make_unique<uint8_t[]>(kCodeBufferSize);
   uint8_t* buf = lineBuffer.get();
   size_t used = kLineBufferSize;  // bytes to clear before the next read
+  // Top margin lines are blank lines of the page's own width: a 1728-pixel line on a wide
+  // page is a line of the wrong length, which receivers and other readers drop or count as
+  // an error.
+  uint8_t wideBlank[kCodeBufferSize];
+  const uint8_t* blankRecord = kBlankLineRecord;
+  size_t blankLength = sizeof kBlankLineRecord;
+  if (g.pageWidth != 1728) {
+    std::memset(buf, 0, size_t(g.pageWidth) / 8);
+    blankLength = encodeRasterLine({g.pageWidth, 0, false}, buf, wideBlank);
+    blankRecord = wideBlank;
+  }
 
   auto body = [&]() -> int {
     bool more = true;
@@ -206,7 +217,7 @@ int TApdFaxConverter::run(FaxInput& input, const std::string& inName, const std:
       ++page;
       line = 0;
       int s = writer.beginPage(flags);
-      for (unsigned i = 0; s == ecOK && i < topMargin_; ++i) s = writer.writeRecord(kBlankLineRecord, sizeof kBlankLineRecord);
+      for (unsigned i = 0; s == ecOK && i < topMargin_; ++i) s = writer.writeRecord(blankRecord, blankLength);
       if (s != ecOK) return s;
       LineResult r;
       auto readNext = [&]() -> int {
