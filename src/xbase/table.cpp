@@ -984,7 +984,10 @@ bool Table::replace(std::string_view field, std::string_view text) {
 }
 
 bool Table::replaceDate(std::string_view field, const Date& date) {
-  return replace(field, date.dtos());
+  // A date that is not on the calendar is stored as the empty date, and said so.
+  if (!replace(field, date.dtos())) return false;
+  if (!date.empty() && !date.valid()) return impl_->fail("not a valid date");
+  return true;
 }
 
 bool Table::replaceNumber(std::string_view field, double value) {

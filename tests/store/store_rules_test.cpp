@@ -154,6 +154,8 @@ TEST_F(StoreRules, TextsAreCutToTheirFieldsAndOutcomesFollowTheResult) {
   EXPECT_EQ(r.getString("NOTES"), std::string(60, 'q'));
   ASSERT_TRUE(store->setNotes("short"));
   EXPECT_EQ(r.getTrimmed("NOTES"), "short");
+  EXPECT_FALSE(store->appendReceived({{2024, 4, 31}, "10:00", "x", 1, "FAX0002.APF"}));
+  EXPECT_TRUE(r.getDate("DATEREC").empty());
   // Sent: exactly-wide texts unchanged; result texts decide success by their whole text.
   addSent(std::string(35, 'r'));
   Table& t = store->faxTable();
@@ -229,13 +231,19 @@ TEST_F(StoreRules, ReopenInPlaceAndAForeignTagOfTheSameName) {
   EXPECT_EQ(t.recNo(), 2);
   EXPECT_EQ(t.dbFilter(), ".not. deleted()");
   EXPECT_TRUE(store->faxTable().isOpen());
+  // After the rebuild (key "datesent") the never-sent fax still comes last.
+  addSent("never");
+  ASSERT_TRUE(store->rebuildIndexes());
+  EXPECT_EQ(names(t, "RECIPIENT"), (Names{"c", "b", "a", "never"}));
   // After a rebuild removed a record, the reopened table holds the packed records.
   t.go(3);
   ASSERT_TRUE(store->deleteCurrent(TableKind::Sent));
   ASSERT_TRUE(store->rebuildIndexes());
   t.go(2);
   ASSERT_TRUE(store->faxTableCloseAndOpen());
-  EXPECT_EQ(t.recCount(), 2);
+  EXPECT_EQ(t.recCount(), 3);
+  EXPECT_EQ(t.recNo(), 2);
+  EXPECT_EQ(names(t, "RECIPIENT"), (Names{"a", "b", "never"}));  // natural order after a reopen
   // A tag named like ours but with another key (another program's index) is made again.
   store->closeAll();
   {

@@ -87,6 +87,11 @@ TEST_F(IndexOrder, DateAndNumberKeysSortByValueNotByText) {
   add("y1850", {1850, 6, 1}, -100);
   add("y2024", {2024, 2, 29}, 9.99);
   add("zero", {2010, 1, 1}, -0.0);
+  // A date that is not on the calendar is not stored as if it were fine.
+  EXPECT_FALSE(t.replaceDate("DAY", {2023, 2, 29}));
+  EXPECT_TRUE(t.getDate("DAY").empty());
+  ASSERT_TRUE(t.replaceDate("DAY", {2010, 1, 1}));
+  ASSERT_TRUE(t.commit());
   ASSERT_TRUE(t.indexTag("", "DAY", "DAY", false, ""));
   EXPECT_EQ(order(), (Names{"empty-date", "y1850", "y1999", "y2000", "zero", "y2024"}));
   ASSERT_TRUE(t.indexTag("", "DAYDESC", "DTOS(DAY)", true, ""));
