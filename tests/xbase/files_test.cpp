@@ -7,6 +7,7 @@
 
 #include "support/temp_dir.h"
 #include "xbase/dbf_header.h"
+#include "xbase/memo_file.h"
 #include "xbase/table.h"
 
 using namespace quillon::xbase;
@@ -266,4 +267,70 @@ TEST(TableFiles, AnExpressionIsNeverRunAgainstAnotherTablesFields) {
   // And after a failure the next good expression works again.
   EXPECT_TRUE(t.evalLogical("EMPTY(Q)"));
   EXPECT_TRUE(t.lastError().empty());
+}
+
+TEST(TableFiles, NewMemosNeverGoOverBlocksThatARecordMayStillPointTo) {
+  TempDir dir;
+  std::string path = makeCovers(dir, {"first", std::string(200, 's'), "third"});
+  std::string fpt = dir.file("COVERS.FPT");
+  // A next-free pointer left behind the data (a crash, another program): the memos after
+  // it must survive new writes.
+  putBe32(fpt, 0, 8);
+  Environment env;
+  Table t(env);
+  ASSERT_TRUE(t.open(path));
+  t.go(1);
+  std::string oldPointer = t.getString("COVER");
+  ASSERT_TRUE(t.replaceMemo("COVER", std::string(500, 'n')));
+  // Before the commit the record on disk still points at the old memo, which is intact.
+  {
+    MemoFile memo;
+    std::string error;
+    ASSERT_TRUE(memo.open(fpt, &error)) << error;
+    auto block = std::stoul(oldPointer);
+    EXPECT_EQ(memo.read(static_cast<std::uint32_t>(block), &error), "first");
+  }
+  ASSERT_TRUE(t.commit());
+  ASSERT_TRUE(t.appendBlank());
+  ASSERT_TRUE(t.replaceMemo("COVER", "fourth"));
+  t.close();
+  ASSERT_TRUE(t.open(path));
+  std::vector<std::string> want = {std::string(500, 'n'), std::string(200, 's'), "third", "fourth"};
+  for (long r = 1; r <= 4; ++r) {
+    t.go(r);
+    EXPECT_EQ(t.getMemo("COVER"), want[r - 1]) << r;
+  }
+}
+
+TEST(TableFiles, MemoFilesWithOtherBlockSizes) {
+  TempDir dir;
+  std::string path = makeCovers(dir, {});
+  // An empty memo file with 512-byte blocks, as other programs make them.
+  dir.write("COVERS.FPT", MemoFile::emptyFileBytes(512));
+  Environment env;
+  Table t(env);
+  ASSERT_TRUE(t.open(path));
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(t.appendBlank());
+    ASSERT_TRUE(t.replaceMemo("COVER", std::string(100 + 600 * i, static_cast<char>('a' + i))));
+  }
+  ASSERT_TRUE(t.commit());
+  EXPECT_EQ(fs::file_size(dir.file("COVERS.FPT")), 512u * (1 + 1 + 2 + 3));
+  t.go(2);
+  ASSERT_TRUE(t.deleteRecord());
+  ASSERT_TRUE(t.pack());
+  // The packed file keeps the block size.
+  EXPECT_EQ(fs::file_size(dir.file("COVERS.FPT")), 512u * (1 + 1 + 3));
+  t.go(2);
+  EXPECT_EQ(t.getMemo("COVER"), std::string(1300, 'c'));
+  // A block size that cannot be real is refused; the table still opens.
+  t.close();
+  std::string bytes = MemoFile::emptyFileBytes(64);
+  bytes[6] = 0;
+  bytes[7] = 7;
+  dir.write("COVERS.FPT", bytes);
+  ASSERT_TRUE(t.open(path));
+  EXPECT_FALSE(t.indexProblems().empty());
+  t.go(1);
+  EXPECT_EQ(t.getMemo("COVER"), "");
 }

@@ -3,6 +3,7 @@
 // deletes, recalls and packs, also after the index file is read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -437,4 +438,43 @@ TEST_F(IndexOrder, ATableInUseIsNeverOverwrittenByCreate) {
   t.close();
   ASSERT_TRUE(t.open(path));
   EXPECT_EQ(t.recCount(), 1);
+}
+
+TEST(IndexKeyLengths, TheLongestAndShortestKeysReadBackFromTheIndexFile) {
+  TempDir dir;
+  std::string path = dir.file("WIDE.DBF");
+  ASSERT_TRUE(Table::create(path, {{"LONG", 'C', 240, 0}, {"ONE", 'C', 1, 0}, {"N", 'N', 6, 0}}));
+  Environment env;
+  Table t(env);
+  ASSERT_TRUE(t.open(path));
+  const int n = 1500;  // two or three 240-byte keys fit an interior node: a deep tree
+  for (int i = 0; i < n; ++i) {
+    ASSERT_TRUE(t.appendBlank());
+    std::string key = std::string(200, 'k') + std::to_string((i * 389) % n);
+    key[i % 200] = static_cast<char>('a' + i % 26);
+    ASSERT_TRUE(t.replace("LONG", key));
+    ASSERT_TRUE(t.replace("ONE", std::string(1, static_cast<char>('A' + i % 3))));
+    ASSERT_TRUE(t.replaceNumber("N", i));
+  }
+  ASSERT_TRUE(t.indexTag("", "LONG", "LONG", false, ""));
+  ASSERT_TRUE(t.indexTag("", "ONE", "ONE", true, ""));
+  EXPECT_FALSE(t.indexTag("", "TOOLONG", "LONG+ONE", false, ""));  // 241 bytes
+  auto collect = [&](const char* tag) {
+    std::vector<std::pair<std::string, long>> rows;
+    t.setOrder(t.tagArea(tag));
+    for (t.goTop(); !t.eof(); t.skip(1)) rows.emplace_back(t.getString(tag), t.recNo());
+    return rows;
+  };
+  auto longRows = collect("LONG");
+  auto oneRows = collect("ONE");
+  ASSERT_EQ(longRows.size(), static_cast<size_t>(n));
+  EXPECT_TRUE(std::is_sorted(longRows.begin(), longRows.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; }));
+  EXPECT_EQ(oneRows.front().first, "C");
+  EXPECT_EQ(oneRows.back().first, "A");
+  t.close();
+  ASSERT_TRUE(t.open(path));
+  EXPECT_TRUE(t.indexProblems().empty()) << t.indexProblems().front();
+  EXPECT_EQ(collect("LONG"), longRows);
+  EXPECT_EQ(collect("ONE"), oneRows);
 }
