@@ -10,6 +10,8 @@ namespace quillon::modem::test {
 
 // The engine's Class 1 sending procedure, far enough to exercise every command.
 struct Class1Sender {
+  explicit Class1Sender(DteScript& script) : dte(script) {}
+
   DteScript& dte;
   std::string remoteId;
   std::string dis;

@@ -44,7 +44,9 @@ TEST(ModemClass2, SendsTwoPagesToARemoteReceiver) {
   std::string pages[] = {pageData(3000, 1), pageData(2000, 2)};
   for (int p = 0; p < 2; ++p) {
     EXPECT_EQ(b.dte.at("AT+FDT"), "CONNECT");
-    if (p == 0) EXPECT_EQ(b.dte.info(), "+FDCS:0,3,0,2,0,0,0,0\n");
+    if (p == 0) {
+      EXPECT_EQ(b.dte.info(), "+FDCS:0,3,0,2,0,0,0,0\n");
+    }
     // The modem asks for the data with XON.
     ASSERT_TRUE(b.dte.waitFor(std::string(1, kXon)));
     b.dte.send(dleStuff(pages[p]) + std::string("\x10\x03", 2));
