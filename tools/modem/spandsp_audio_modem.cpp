@@ -48,7 +48,7 @@ struct SpanDspAudioCallbacks {
 };
 
 SpanDspAudioModem::SpanDspAudioModem(Scheduler& clock, Remote remote, std::string stationId, std::string file)
-    : clock_(clock), remote_(remote), stationId_(std::move(stationId)), file_(std::move(file)), ticker_(clock),
+    : remote_(remote), stationId_(std::move(stationId)), file_(std::move(file)), ticker_(clock),
       callTimer_(clock) {
   modem_ = t31_init(nullptr, &SpanDspAudioCallbacks::atTx, this, &SpanDspAudioCallbacks::control, this, nullptr,
                     nullptr);

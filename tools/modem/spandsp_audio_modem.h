@@ -34,7 +34,6 @@ class SpanDspAudioModem {
   void startTerminal(bool calling);
   void endCall();
 
-  Scheduler& clock_;
   Remote remote_;
   std::string stationId_;
   std::string file_;
