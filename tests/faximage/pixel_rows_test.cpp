@@ -82,6 +82,26 @@ TEST(ConverterRows, TheLeftMarginShiftsEveryPixelAndCutsAtThePageEdge) {
   }
 }
 
+TEST(ConverterRows, RandomRowsComeBackShiftedByTheMarginAtBothWidths) {
+  quillon::test::TempDir dir;
+  std::mt19937 rng(21);
+  for (TFaxWidth fw : {fwNormal, fwWide}) {
+    const int width = fw == fwWide ? 2048 : 1728;
+    for (int margin : {0, 50, 123}) {
+      SCOPED_TRACE(std::to_string(width) + " margin " + std::to_string(margin));
+      auto rows = test::randomRows(rng, width, 40, 1 + int(rng() % 700));
+      std::vector<Line> lines = convertRows(dir, rows, fw, unsigned(margin));
+      ASSERT_EQ(lines.size(), rows.size());
+      for (size_t i = 0; i < rows.size(); ++i) {
+        Line expected(size_t(width) / 8);
+        for (int x = 0; x + margin < width; ++x)
+          if (black(rows[i], x)) setBlack(expected, x + margin);
+        ASSERT_EQ(lines[i], expected) << i;
+      }
+    }
+  }
+}
+
 TEST(ConverterRows, AMarginWiderThanThePageGivesWhiteLinesOfThePageWidth) {
   quillon::test::TempDir dir;
   for (TFaxWidth fw : {fwNormal, fwWide}) {
