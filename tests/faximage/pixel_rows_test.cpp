@@ -223,6 +223,25 @@ TEST(UnpackerRows, ScalingUsesIntegerArithmeticOnTheCutBitmap) {
   ASSERT_EQ(u.DecodePageToBmp(1), ecOK);
   EXPECT_EQ(bmpSize(dir.read("s.bmp")), std::make_pair(24, 5));
 
+  u.SetOutFileName(dir.file("s.pcx"));
+  ASSERT_EQ(u.DecodePageToPcx(1), ecOK);
+  std::string pcx = dir.read("s.pcx");
+  ASSERT_GE(pcx.size(), 128u);
+  EXPECT_EQ(le16(reinterpret_cast<const uint8_t*>(pcx.data()) + 8), 23);   // xmax = width - 1
+  EXPECT_EQ(le16(reinterpret_cast<const uint8_t*>(pcx.data()) + 10), 4);   // ymax = height - 1
+
+  // A BMP stretched to 32768 rows or more is refused and leaves no file.
+  u.SetVertMult(11000);
+  u.SetVertDiv(1);
+  u.SetOutFileName(dir.file("tall.bmp"));
+  EXPECT_THROW(u.DecodePageToBmp(1), EAPDException);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("tall.bmp")));
+  u.Loading = true;
+  EXPECT_EQ(u.DecodePageToBmp(1), ecBmpTooBig);
+  u.Loading = false;
+  u.SetVertMult(5);
+  u.SetVertDiv(3);
+
   // Factors that shrink to nothing or grow past what a bitmap can hold fail cleanly.
   u.SetHorizMult(1);
   u.SetHorizDiv(17);
