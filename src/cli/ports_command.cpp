@@ -5,6 +5,7 @@
 #include <set>
 
 #include "cli/command.h"
+#include "platform/file_io.h"
 #include "ports/port_mapping.h"
 #include "serial/port_selection.h"
 #include "settings/settings_store.h"
@@ -23,9 +24,36 @@ const char* presenceText(const std::string& device, platform::SerialPresence pre
   return ports::isFactoryName(device) ? "not available" : "missing";
 }
 
+// quillon ports --map COMn DEVICE: writes the mapping into [Ports], keeping the rest of the file.
+int mapPort(CommandContext& context) {
+  const std::string& port = context.args[1];
+  const std::string& device = context.args[2];
+  bool valid = port.size() > 3 && (port.compare(0, 3, "COM") == 0 || port.compare(0, 3, "com") == 0) &&
+               std::all_of(port.begin() + 3, port.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+               port.size() <= 6 && std::stoi(port.substr(3)) >= 1 &&
+               std::stoi(port.substr(3)) <= ports::kHighestPortNumber;
+  if (!valid || device.empty()) {
+    context.err << "quillon ports: --map needs COMn (1 to " << ports::kHighestPortNumber
+                << ") and a device path or name\n";
+    return 2;
+  }
+  settings::SettingsStore store(context.dataFolder());
+  settings::IniDocument ini = store.read();
+  ini.setValue(ports::kPortsSection, "COM" + port.substr(3), device);
+  try {
+    platform::writeFileAtomically(store.path(), ini.serialize());
+  } catch (const platform::FileWriteError& e) {
+    context.err << "quillon ports: " << e.what() << "\n";
+    return 1;
+  }
+  context.out << "COM" << port.substr(3) << " -> " << device << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int runPortsCommand(CommandContext& context) {
+  if (context.args.size() == 3 && context.args[0] == "--map") return mapPort(context);
   for (const auto& a : context.args) {
     context.err << "quillon ports: unknown option '" << a << "'\n";
     return 2;

@@ -2,24 +2,13 @@
 
 #include <sstream>
 
-#include "cli/command.h"
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 using quillon::test::TempDir;
 
 namespace {
-struct Run {
-  int status;
-  std::string out, err;
-};
-Run run(std::vector<std::string> words) {
-  words.insert(words.begin(), "quillon");
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  std::ostringstream out, err;
-  int status = quillon::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+const auto run = quillon::test::runQuillon;
 }  // namespace
 
 TEST(CommandLine, VersionHelpAndUnknownCommands) {

@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "platform/posix_serial_device.h"
+#include "support/run_command.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
 
@@ -33,4 +34,16 @@ TEST(PortsCommand, ListsMappedPortsWithTheirState) {
   auto held = platform::PosixSerialDevice::open(pty.slavePath());
   ASSERT_TRUE(held.device);
   EXPECT_NE(runPorts(dir.path()).find("in use"), std::string::npos);
+}
+
+TEST(PortsCommand, MapWritesThePortsSectionAndKeepsTheRest) {
+  test::TempDir dir;
+  dir.write("QLN.INI", "; mine\r\n[Modem]\r\nComPort=1\r\n");
+  auto mapped = test::runQuillon({"ports", "--data-dir", dir.path(), "--map", "com2", "emulator"});
+  EXPECT_EQ(mapped.status, 0) << mapped.err;
+  EXPECT_EQ(dir.read("QLN.INI"), "; mine\r\n[Modem]\r\nComPort=1\r\n\r\n[Ports]\r\nCOM2=emulator\r\n");
+  test::runQuillon({"ports", "--data-dir", dir.path(), "--map", "COM2", "/dev/ttyACM0"});
+  EXPECT_NE(dir.read("QLN.INI").find("COM2=/dev/ttyACM0\r\n"), std::string::npos);
+  for (const char* bad : {"COM0", "COMX", "LPT1", "COM99999"})
+    EXPECT_EQ(test::runQuillon({"ports", "--data-dir", dir.path(), "--map", bad, "x"}).status, 2) << bad;
 }

@@ -4,24 +4,13 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/command.h"
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct Run {
-  int status;
-  std::string out, err;
-};
-
-Run run(std::vector<std::string> words) {
-  words.insert(words.begin(), "quillon");
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  std::ostringstream out, err;
-  int status = quillon::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+using Run = quillon::test::CommandRun;
+const auto run = quillon::test::runQuillon;
 
 TEST(FaxCommands, ConvertInfoExportImportRoundTrip) {
   quillon::test::TempDir dir;
