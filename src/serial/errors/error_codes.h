@@ -37,6 +37,10 @@ inline constexpr int ecHardwareFailure = -162;
 // The input/output range as a whole (a code c is an I/O error when ecIoLast <= c <= ecIoFirst).
 inline constexpr int ecIoFirst = -2;
 inline constexpr int ecIoLast = -162;
+// Operating-system errors without a number of their own in the error-strings table are
+// ecSystemErrorBase - errno, so they never borrow the text of an unrelated table entry.
+inline constexpr int ecSystemErrorBase = -100000;
+inline constexpr int ecSystemErrorLast = ecSystemErrorBase - 4095;
 
 // General.
 inline constexpr int ecBadHandle = -1001;

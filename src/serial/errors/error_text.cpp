@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "serial/errors/error_codes.h"
 #include "serial/errors/message_resources.h"
 #include "serial/errors/string_resource.h"
 
@@ -44,7 +45,13 @@ std::string TidyText(std::string_view text) {
 
 std::string ErrorTextFrom(const TAdStringResource& table, int code) {
   uint32_t number = code < 0 ? uint32_t(-(int64_t)code) : uint32_t(code);
-  std::string text = table.Has(number) ? table.GetString(number) : TidyText(systemText(int(number)));
+  std::string text;
+  if (table.Has(number))
+    text = table.GetString(number);
+  else if (code < ecSystemErrorBase && code >= ecSystemErrorLast)
+    text = TidyText(systemText(ecSystemErrorBase - code));
+  else
+    text = TidyText(systemText(int(number)));
   if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);
   return text;
 }

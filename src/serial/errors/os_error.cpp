@@ -19,7 +19,7 @@ int StatusFromErrno(int err) {
     case EROFS: return ecWriteProtected;
     case EIO: return ecDiskRead;
     case ENXIO: case ENODEV: return ecDriveNotReady;
-    default: return -err;
+    default: return err > 0 && err <= -(ecSystemErrorLast - ecSystemErrorBase) ? ecSystemErrorBase - err : ecDiskRead;
   }
 }
 

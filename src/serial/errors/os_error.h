@@ -1,6 +1,7 @@
 #pragma once
 // Status codes for operating-system failures: the common errno values become the numbers of
-// the error-strings table ("File not found", "File access denied", ...), others are negated.
+// the error-strings table ("File not found", "File access denied", ...), others become
+// ecSystemErrorBase - errno and read as the system's own description.
 
 namespace quillon {
 

@@ -203,7 +203,8 @@ int RaiseOnError(bool loadingFromStoredForm, int code) {
   if (code >= 0 || loadingFromStoredForm) return code;
   if (const CodeClass* c = classFor(code)) c->raise(ErrorText(code), code);
   if (code == ecOutOfMemory) throw EOutOfMemory(ErrorText(code));
-  if (code <= ecIoFirst && code >= ecIoLast) throw EInOutError(ErrorText(code), -code);
+  if ((code <= ecIoFirst && code >= ecIoLast) || (code < ecSystemErrorBase && code >= ecSystemErrorLast))
+    throw EInOutError(ErrorText(code), -code);
   throw EAPDException("Veld exception", 0);
 }
 
