@@ -31,6 +31,8 @@ int writePcxImage(BufferedWriter& out, const MonoBitmap& image) {
   h.bytesPerLine = uint16_t(image.stride);
   uint8_t header[kPcxHeaderSize];
   h.serialize(header);
+  // Header palette: 0 black, 1 white, for readers that take the two colours from it.
+  header[19] = header[20] = header[21] = 255;
   int status = out.write(header, sizeof header);
   std::vector<uint8_t> coded;
   for (int y = 0; y < image.height && status == ecOK; ++y) {

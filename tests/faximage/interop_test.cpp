@@ -108,5 +108,42 @@ TEST(Interop, NetpbmReadsOurImageFiles) {
   }
 }
 
+// ImageMagick reads our BMP, PCX and multi-page DCX files. Debian's own name for its converter
+// is used, as another program may be installed as "convert". ImageMagick takes a set bit of a
+// one-bit PCX as black whatever the palette says, where netpbm (above) and fax programs take it
+// as white, so its PCX pictures come out inverted; sizes, run-length data and the DCX page
+// table must still read exactly.
+TEST(Interop, ImageMagickReadsOurImageFiles) {
+  const std::string magick = "convert-im6.q16";
+  if (!test::haveTool(magick)) GTEST_SKIP() << "ImageMagick not installed";
+  quillon::test::TempDir dir;
+  std::mt19937 rng(17);
+  auto rows = test::randomRows(rng, 800, 40, 60);
+  auto second = test::randomRows(rng, 800, 30, 20);
+  MonoBitmap image = test::blackRowsBitmap(rows, 800);
+  MonoBitmap image2 = test::blackRowsBitmap(second, 800);
+  ASSERT_EQ(writeBmp(dir.file("o.bmp"), image), 0);
+  ASSERT_EQ(writePcx(dir.file("o.pcx"), image), 0);
+  ASSERT_EQ(writeDcx(dir.file("o.dcx"), {&image, &image2}), 0);
+  auto read = [&](const std::string& input) {
+    std::string out;
+    EXPECT_TRUE(test::runCommand(magick + " " + input + " -colorspace gray -threshold 50% pbm:- 2>/dev/null", &out))
+        << input;
+    int width = 0;
+    auto got = parsePbm(out, width);
+    EXPECT_EQ(width, 800) << input;
+    return got;
+  };
+  auto inverted = [](std::vector<Line> lines) {
+    for (Line& l : lines)
+      for (auto& b : l) b = static_cast<std::remove_reference_t<decltype(b)>>(~b);
+    return lines;
+  };
+  EXPECT_EQ(read(dir.file("o.bmp")), rows);
+  EXPECT_EQ(read(dir.file("o.pcx")), inverted(rows));
+  EXPECT_EQ(read(dir.file("o.dcx") + "[0]"), inverted(rows));
+  EXPECT_EQ(read(dir.file("o.dcx") + "[1]"), inverted(second));
+}
+
 }  // namespace
 }  // namespace quillon::faximage
