@@ -1042,20 +1042,15 @@ bool Table::commit() {
 bool Table::rlock() { return isOpen() && !impl_->eof; }
 bool Table::unlock() { return isOpen(); }
 
-bool Table::deleteRecord() {
-  Impl& t = *impl_;
-  if (!isOpen() || t.eof) return t.fail("no current record");
-  if (!t.writable()) return t.fail("the table is open read-only");
-  t.buffer[0] = '*';
-  t.dirty = true;
-  return t.commit();
-}
+// The delete flag is the first byte of the record: '*' flagged, ' ' not.
+bool Table::deleteRecord() { return setDeleteMark('*'); }
+bool Table::recall() { return setDeleteMark(' '); }
 
-bool Table::recall() {
+bool Table::setDeleteMark(char mark) {
   Impl& t = *impl_;
   if (!isOpen() || t.eof) return t.fail("no current record");
   if (!t.writable()) return t.fail("the table is open read-only");
-  t.buffer[0] = ' ';
+  t.buffer[0] = mark;
   t.dirty = true;
   return t.commit();
 }

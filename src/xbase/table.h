@@ -170,6 +170,8 @@ class Table {
   Environment& environment();
 
  private:
+  bool setDeleteMark(char mark);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
   bool goEnd(bool top);
