@@ -20,8 +20,9 @@ namespace quillon::app {
 namespace {
 // Without any display Qt would abort; say what is missing instead.
 bool displayAvailable() {
-  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+  // An empty variable names no display either.
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 }  // namespace
 
