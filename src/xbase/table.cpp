@@ -132,6 +132,19 @@ struct Table::Impl {
     viewDirty = true;
     ++generation;
   }
+  // The index of a field to change on the current record, or -1 with the reason set.
+  int editableField(std::string_view name, bool open) {
+    int i = field(name);
+    if (i < 0)
+      fail("no field " + std::string(name));
+    else if (!open || eof)
+      fail("no current record");
+    else if (!writable())
+      fail("the table is open read-only");
+    else
+      return i;
+    return -1;
+  }
 
   std::string blankRecord() const {
     std::string r(header.recordLength, ' ');
@@ -969,10 +982,8 @@ bool Table::appendBlank() {
 
 bool Table::replace(std::string_view field, std::string_view text) {
   Impl& t = *impl_;
-  int i = t.field(field);
-  if (i < 0) return t.fail("no field " + std::string(field));
-  if (!isOpen() || t.eof) return t.fail("no current record");
-  if (!t.writable()) return t.fail("the table is open read-only");
+  int i = t.editableField(field, isOpen());
+  if (i < 0) return false;
   const FieldDef& f = (*t.fields)[i];
   if (f.type == 'M') return replaceMemo(field, text);
   std::string stored;
@@ -992,10 +1003,8 @@ bool Table::replaceDate(std::string_view field, const Date& date) {
 
 bool Table::replaceNumber(std::string_view field, double value) {
   Impl& t = *impl_;
-  int i = t.field(field);
-  if (i < 0) return t.fail("no field " + std::string(field));
-  if (!isOpen() || t.eof) return t.fail("no current record");
-  if (!t.writable()) return t.fail("the table is open read-only");
+  int i = t.editableField(field, isOpen());
+  if (i < 0) return false;
   const FieldDef& f = (*t.fields)[i];
   std::string stored;
   bool ok = encodeFieldNumber(f, value, t.header.visualFox(), stored);
@@ -1012,10 +1021,8 @@ bool Table::replaceLogical(std::string_view field, bool value) {
 
 bool Table::replaceMemo(std::string_view field, std::string_view bytes) {
   Impl& t = *impl_;
-  int i = t.field(field);
-  if (i < 0) return t.fail("no field " + std::string(field));
-  if (!isOpen() || t.eof) return t.fail("no current record");
-  if (!t.writable()) return t.fail("the table is open read-only");
+  int i = t.editableField(field, isOpen());
+  if (i < 0) return false;
   const FieldDef& f = (*t.fields)[i];
   if (f.type != 'M') return t.fail("field " + f.name + " is not a memo field");
   if (!t.memo.isOpen()) {

@@ -14,10 +14,12 @@
 
 namespace quillon::xbase {
 
-bool preadAll(int fd, void* buffer, size_t size, std::uint64_t offset) {
-  auto* p = static_cast<char*>(buffer);
+namespace {
+// Repeats a positioned read or write until all of it is done; EINTR is retried.
+template <typename Byte, typename Transfer>
+bool transferAll(Transfer transfer, int fd, Byte* p, size_t size, std::uint64_t offset) {
   while (size > 0) {
-    ssize_t r = ::pread(fd, p, size, static_cast<off_t>(offset));
+    ssize_t r = transfer(fd, p, size, static_cast<off_t>(offset));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return false;
     p += r;
@@ -26,18 +28,14 @@ bool preadAll(int fd, void* buffer, size_t size, std::uint64_t offset) {
   }
   return true;
 }
+}  // namespace
+
+bool preadAll(int fd, void* buffer, size_t size, std::uint64_t offset) {
+  return transferAll(::pread, fd, static_cast<char*>(buffer), size, offset);
+}
 
 bool pwriteAll(int fd, const void* buffer, size_t size, std::uint64_t offset) {
-  const auto* p = static_cast<const char*>(buffer);
-  while (size > 0) {
-    ssize_t r = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    p += r;
-    size -= static_cast<size_t>(r);
-    offset += static_cast<std::uint64_t>(r);
-  }
-  return true;
+  return transferAll(::pwrite, fd, static_cast<const char*>(buffer), size, offset);
 }
 
 bool scanRecords(int fd, const DbfHeader& header, long first, long last,
