@@ -496,37 +496,6 @@ void TApdCustomComPort::SetTracing(TTraceLogState v) {
   applyTracing(v);
 }
 
-void TApdCustomComPort::applyTracing(TTraceLogState v) {
-  TApdBaseDispatcher& d = *dispatcher_;
-  switch (v) {
-    case tlOn:
-      if (tracing_ == tlPause && d.Tracing())  // resume; a pause set before anything ran starts afresh
-        d.StartTracing();
-      else
-        raise(d.InitTracing(traceSize_));
-      tracing_ = tlOn;
-      break;
-    case tlOff:
-      d.AbortTracing();
-      tracing_ = tlOff;
-      break;
-    case tlDump:
-    case tlAppend: {
-      tracing_ = tlOff;
-      int rc = d.DumpTrace(dumpPath(traceName_), v == tlAppend, traceHex_);
-      if (rc != ecTracingNotEnabled) raise(rc);
-      break;
-    }
-    case tlClear:
-      d.ClearTracing();
-      break;
-    case tlPause:
-      d.StopTracing();
-      tracing_ = tlPause;
-      break;
-  }
-}
-
 void TApdCustomComPort::SetLogging(TTraceLogState v) {
   if (state_ != TPortState::psOpen) {
     logging_ = (v == tlOn) ? tlOn : tlOff;
@@ -536,33 +505,63 @@ void TApdCustomComPort::SetLogging(TTraceLogState v) {
   applyLogging(v);
 }
 
+// The trace and the dispatch log change state the same way; this names one of them.
+struct TApdCustomComPort::TraceLogChannel {
+  TTraceLogState& state;
+  int (TApdBaseDispatcher::*init)(std::size_t);
+  std::size_t size;
+  bool (TApdBaseDispatcher::*active)() const;
+  void (TApdBaseDispatcher::*resume)();
+  void (TApdBaseDispatcher::*pause)();
+  void (TApdBaseDispatcher::*clear)();
+  void (TApdBaseDispatcher::*abort)();
+  int (TApdBaseDispatcher::*dump)(const std::string&, bool, bool);
+  std::string dumpPath;
+  bool hex;
+  int notEnabled;  // what dump answers when nothing was recorded: not an error here
+};
+
+void TApdCustomComPort::applyTracing(TTraceLogState v) {
+  applyTraceLog(v, {tracing_, &TApdBaseDispatcher::InitTracing, traceSize_, &TApdBaseDispatcher::Tracing,
+                    &TApdBaseDispatcher::StartTracing, &TApdBaseDispatcher::StopTracing,
+                    &TApdBaseDispatcher::ClearTracing, &TApdBaseDispatcher::AbortTracing,
+                    &TApdBaseDispatcher::DumpTrace, dumpPath(traceName_), traceHex_, ecTracingNotEnabled});
+}
+
 void TApdCustomComPort::applyLogging(TTraceLogState v) {
+  applyTraceLog(v, {logging_, &TApdBaseDispatcher::InitLogging, logSize_, &TApdBaseDispatcher::Logging,
+                    &TApdBaseDispatcher::StartLogging, &TApdBaseDispatcher::StopLogging,
+                    &TApdBaseDispatcher::ClearLogging, &TApdBaseDispatcher::AbortLogging,
+                    &TApdBaseDispatcher::DumpLog, dumpPath(logName_), logHex_, ecLoggingNotEnabled});
+}
+
+void TApdCustomComPort::applyTraceLog(TTraceLogState v, const TraceLogChannel& c) {
   TApdBaseDispatcher& d = *dispatcher_;
   switch (v) {
     case tlOn:
-      if (logging_ == tlPause && d.Logging())  // resume; a pause set before anything ran starts afresh
-        d.StartLogging();
+      if (c.state == tlPause && (d.*c.active)())  // resume; a pause set before anything ran starts afresh
+        (d.*c.resume)();
       else
-        raise(d.InitLogging(logSize_));
-      logging_ = tlOn;
+        raise((d.*c.init)(c.size));
+      c.state = tlOn;
       break;
     case tlOff:
-      d.AbortLogging();
-      logging_ = tlOff;
+      (d.*c.abort)();
+      c.state = tlOff;
       break;
     case tlDump:
     case tlAppend: {
-      logging_ = tlOff;
-      int rc = d.DumpLog(dumpPath(logName_), v == tlAppend, logHex_);
-      if (rc != ecLoggingNotEnabled) raise(rc);
+      c.state = tlOff;
+      int rc = (d.*c.dump)(c.dumpPath, v == tlAppend, c.hex);
+      if (rc != c.notEnabled) raise(rc);
       break;
     }
     case tlClear:
-      d.ClearLogging();
+      (d.*c.clear)();
       break;
     case tlPause:
-      d.StopLogging();
-      logging_ = tlPause;
+      (d.*c.pause)();
+      c.state = tlPause;
       break;
   }
 }

@@ -218,8 +218,10 @@ class TApdCustomComPort : public TApdBaseComponent {
   void scheduleFinishClose();
   void tellUsers(bool opening);
   void windowProc(unsigned msg, unsigned first, std::uint32_t second);
+  struct TraceLogChannel;
   void applyTracing(TTraceLogState v);
   void applyLogging(TTraceLogState v);
+  void applyTraceLog(TTraceLogState v, const TraceLogChannel& channel);
   void applyHWFlow();
   void applySWFlow();
   bool anyTriggerEvent() const;
