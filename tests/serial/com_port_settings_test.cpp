@@ -7,6 +7,7 @@
 #include "serial/com_port.h"
 #include "serial/errors/exceptions.h"
 #include "serial_test_support.h"
+#include "line_port_fixture.h"
 #include "support/temp_dir.h"
 
 using namespace quillon;
@@ -15,23 +16,9 @@ using quillon::test::RegisteredLine;
 
 namespace {
 
-class ComPortSettingsTest : public ::testing::Test {
+class ComPortSettingsTest : public quillon::test::LinePortTest {
  protected:
-  void SetUp() override {
-    platform::installMainThread(&loop);
-    platform::setDataFolder(dir.path());
-    dir.write("QLN.INI", "[Ports]\r\nCOM2=" + line.name() + "\r\n");
-    port.SetComNumber(2);
-  }
-  void TearDown() override {
-    port.SetOpen(false);
-    platform::installMainThread(nullptr);
-  }
-
-  platform::HeadlessMainLoop loop;
-  test::TempDir dir;
-  RegisteredLine line;
-  TApdComPort port;
+  void SetUp() override { usePort(2); }
 };
 
 }  // namespace

@@ -20,28 +20,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class DispatcherTest : public ::testing::Test {
+class DispatcherTest : public quillon::test::OpenDispatcherTest {
  protected:
-  void SetUp() override {
-    DispatcherOpenParams p;
-    p.device = line.name();
-    p.outSize = 64;
-    ASSERT_EQ(dispatcher.OpenDispatcher(p), 0);
-  }
-  void recordAll() {
-    dispatcher.RegisterProcTriggerHandler(
-        [this](unsigned msg, unsigned first, std::uint32_t second) { recorder.add(msg, first, second); });
-  }
   std::string readAll() {
     std::string s;
     std::uint8_t c;
     while (dispatcher.GetChar(c) == 0) s += static_cast<char>(c);
     return s;
   }
-
-  RegisteredLine line;
-  TApdPosixDispatcher dispatcher;
-  Recorder recorder;
 };
 
 }  // namespace

@@ -9,8 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/in_process_serial_device.h"
 #include "platform/serial_device.h"
+#include "serial/dispatcher.h"
 
 namespace quillon::test {
 
@@ -71,6 +74,26 @@ class Recorder {
  private:
   mutable std::mutex mutex_;
   std::vector<Notification> seen_;
+};
+
+// A dispatcher opened on a fresh in-process line with a 64-byte transmit ring.
+class OpenDispatcherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    serial::DispatcherOpenParams p;
+    p.device = line.name();
+    p.outSize = 64;
+    ASSERT_EQ(dispatcher.OpenDispatcher(p), 0);
+  }
+  // Sends every notification to the recorder.
+  void recordAll() {
+    dispatcher.RegisterProcTriggerHandler(
+        [this](unsigned msg, unsigned first, std::uint32_t second) { recorder.add(msg, first, second); });
+  }
+
+  RegisteredLine line;
+  serial::TApdPosixDispatcher dispatcher;
+  Recorder recorder;
 };
 
 }  // namespace quillon::test

@@ -12,6 +12,7 @@
 #include "serial/dispatcher.h"
 #include "serial/errors/error_codes.h"
 #include "serial/errors/exceptions.h"
+#include "line_port_fixture.h"
 #include "serial_test_support.h"
 #include "support/temp_dir.h"
 
@@ -24,15 +25,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class TriggerTest : public ::testing::Test {
+class TriggerTest : public quillon::test::OpenDispatcherTest {
  protected:
   void SetUp() override {
-    DispatcherOpenParams p;
-    p.device = line.name();
-    p.outSize = 64;
-    ASSERT_EQ(dispatcher.OpenDispatcher(p), 0);
-    dispatcher.RegisterProcTriggerHandler(
-        [this](unsigned msg, unsigned first, std::uint32_t second) { recorder.add(msg, first, second); });
+    OpenDispatcherTest::SetUp();
+    recordAll();
   }
   std::size_t firedFor(int handle) const {
     std::size_t n = 0;
@@ -48,10 +45,6 @@ class TriggerTest : public ::testing::Test {
     ASSERT_EQ(dispatcher.SetHardwareFlowControl(hfRequireCTS, 100, 10), 0);
     line->setCts(false);
   }
-
-  RegisteredLine line;
-  TApdPosixDispatcher dispatcher;
-  Recorder recorder;
 };
 
 }  // namespace
@@ -276,25 +269,14 @@ TEST_F(TriggerTest, OverlappingStringsAreEachReportedOnce) {
 
 namespace {
 
-class AwaitTest : public ::testing::Test {
+class AwaitTest : public quillon::test::LinePortTest {
  protected:
   void SetUp() override {
-    platform::installMainThread(&loop);
-    platform::setDataFolder(dir.path());
-    dir.write("QLN.INI", "[Ports]\r\nCOM4=" + line.name() + "\r\n");
-    port.SetComNumber(4);
+    usePort(4);
     port.OnWaitChar = [this](TApdCustomComPort&, char c) { waited += c; };
     port.SetOpen(true);
   }
-  void TearDown() override {
-    port.SetOpen(false);
-    platform::installMainThread(nullptr);
-  }
 
-  platform::HeadlessMainLoop loop;
-  test::TempDir dir;
-  RegisteredLine line;
-  TApdComPort port;
   std::string waited;
 };
 
