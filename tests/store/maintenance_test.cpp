@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "store/fax_store.h"
+#include "open_store_fixture.h"
 #include "support/temp_dir.h"
 
 using namespace quillon::store;
@@ -12,25 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Maintenance : public ::testing::Test {
- protected:
-  TempDir dir;
-  Environment env;
-  std::unique_ptr<FaxStore> store;
-
-  void SetUp() override {
-    env.setToday(Date{2024, 6, 15});
-    store = std::make_unique<FaxStore>(dir.path(), env);
-    ASSERT_TRUE(store->openFaxDBF());
-    ASSERT_TRUE(store->openRecFaxDBF());
-  }
-  void addSent(const std::string& recipient, Date date) {
-    ASSERT_TRUE(store->appendSent(SentEntry{recipient, "s", "555", "", ""}));
-    if (!date.empty()) {
-      ASSERT_TRUE(store->writeSendOutcome(1, "Sent", "555", date, "12:00"));
-    }
-  }
-};
+using Maintenance = quillon::test::OpenStoreTest;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "store/fax_store.h"
+#include "open_store_fixture.h"
 #include "support/temp_dir.h"
 
 using namespace quillon::store;
@@ -18,24 +19,11 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class StoreRules : public ::testing::Test {
+class StoreRules : public quillon::test::OpenStoreTest {
  protected:
-  TempDir dir;
-  Environment env;
-  std::unique_ptr<FaxStore> store;
-
   void SetUp() override {
-    env.setToday(Date{2024, 6, 15});
-    store = std::make_unique<FaxStore>(dir.path(), env);
-    ASSERT_TRUE(store->openFaxDBF());
-    ASSERT_TRUE(store->openRecFaxDBF());
+    OpenStoreTest::SetUp();
     fs::create_directories(dir.file("receive"));
-  }
-  void addSent(const std::string& recipient, Date date = {}, const std::string& phone = "555") {
-    ASSERT_TRUE(store->appendSent(SentEntry{recipient, "s", phone, "", ""}));
-    if (!date.empty()) {
-      ASSERT_TRUE(store->writeSendOutcome(1, "Sent", phone, date, "12:00"));
-    }
   }
   void addReceived(const std::string& from, Date date, const std::string& time, const std::string& file) {
     if (!file.empty() && file.find('/') == std::string::npos) dir.write("receive/" + file, "fax");
