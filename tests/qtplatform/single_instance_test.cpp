@@ -16,6 +16,23 @@ using namespace quillon::qtplatform;
 
 namespace {
 QString uniqueKey() { return QStringLiteral("quillon-test-") + QUuid::createUuid().toString(QUuid::Id128).left(16); }
+
+// A second start in its own thread, as it would be in its own process, while this thread keeps
+// serving the first instance's socket. True when that start became the first instance.
+bool claimFromAnotherThread(const QString& key) {
+  bool secondIsFirst = true;
+  std::atomic<bool> done{false};
+  std::thread second([&] {
+    SingleInstanceGuard guard(key);
+    secondIsFirst = guard.claim();
+    done = true;
+  });
+  QElapsedTimer timer;
+  timer.start();
+  while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  second.join();
+  return secondIsFirst;
+}
 }  // namespace
 
 TEST(SingleInstance, KeyDependsOnUserProgramAndFolderAndIsSocketSafe) {
@@ -34,20 +51,7 @@ TEST(SingleInstance, SecondClaimAsksTheFirstToComeForwardAndFails) {
   int activations = 0;
   QObject::connect(&first, &SingleInstanceGuard::activationRequested, [&] { ++activations; });
 
-  // The second start runs in its own thread, as it would in its own process, while this
-  // thread keeps serving the first instance's socket.
-  bool secondIsFirst = true;
-  std::atomic<bool> done{false};
-  std::thread second([&] {
-    SingleInstanceGuard guard(key);
-    secondIsFirst = guard.claim();
-    done = true;
-  });
-  QElapsedTimer timer;
-  timer.start();
-  while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  second.join();
-  EXPECT_FALSE(secondIsFirst);
+  EXPECT_FALSE(claimFromAnotherThread(key));
   QCoreApplication::processEvents();
   EXPECT_EQ(activations, 1);
 }
@@ -94,18 +98,7 @@ TEST(SingleInstance, StrangeRequestsNeitherActivateNorStopTheGuard) {
   }
   EXPECT_EQ(activations, 0);
   // Still serving: a real second start is answered.
-  bool secondIsFirst = true;
-  std::atomic<bool> done{false};
-  std::thread second([&] {
-    SingleInstanceGuard guard(key);
-    secondIsFirst = guard.claim();
-    done = true;
-  });
-  QElapsedTimer timer;
-  timer.start();
-  while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  second.join();
-  EXPECT_FALSE(secondIsFirst);
+  EXPECT_FALSE(claimFromAnotherThread(key));
   QCoreApplication::processEvents();
   EXPECT_EQ(activations, 1);
 }
