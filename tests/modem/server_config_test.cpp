@@ -60,6 +60,7 @@ TEST(ModemServerConfig, MistakesAreNamed) {
       {{"--modem", "1", "--codes", "24,3,x"}, "--codes: not a list of modulation codes"},
       {{"--modem", "1", "--fault", "melt=1"}, "--fault: unknown fault melt"},
       {{"--modem", "1", "--receiver", "5", "--remote-fault", "rtn=x"}, "--remote-fault: rtn needs a number"},
+      {{"--modem", "1", "--receiver", "5", "--remote-fault", "ftt=96e10"}, "--remote-fault: ftt needs a number"},
       {{"--modem", "1", "--line-fault", "5"}, "--line-fault NUMBER:FAULTS"},
       {{"--modem", "1", "--config", "missing"}, "cannot read missing"},
       {{"--modem", "1", "--config", "loop"}, "--config files nest too deep"},

@@ -35,7 +35,8 @@ std::optional<double> number(const std::string& text) {
   std::istringstream in(text);
   double v = 0;
   in >> v;
-  if (!in || !in.eof() || v < 0) return std::nullopt;
+  // Every setting becomes an int somewhere (counts, rates, milliseconds): larger is not a value.
+  if (!in || !in.eof() || v < 0 || v > 1e9) return std::nullopt;
   return v;
 }
 
