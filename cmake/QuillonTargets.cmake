@@ -44,7 +44,8 @@ function(quillon_add_subfolders dir)
 endfunction()
 
 # quillon_fuzz(NAME SOURCES ... [DEPS ...]) makes the libFuzzer target fuzz_NAME and a test
-# that runs it for QUILLON_FUZZ_SECONDS on the seeds in fuzz/corpus/NAME.
+# that runs it for QUILLON_FUZZ_SECONDS on the seeds in fuzz/corpus/NAME. The fixed random seed
+# keeps a test run repeatable; longer runs by hand (without -seed) search further.
 set(QUILLON_FUZZ_SECONDS 5 CACHE STRING "How long each fuzz target runs as a test")
 function(quillon_fuzz name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
@@ -56,7 +57,7 @@ function(quillon_fuzz name)
   set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
   file(MAKE_DIRECTORY ${work} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
   add_test(NAME fuzz_${name}
-           COMMAND fuzz_${name} -max_total_time=${QUILLON_FUZZ_SECONDS} -rss_limit_mb=2048
+           COMMAND fuzz_${name} -max_total_time=${QUILLON_FUZZ_SECONDS} -seed=1 -rss_limit_mb=2048
                    -timeout=10 -print_final_stats=0 ${work} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
   set_tests_properties(fuzz_${name} PROPERTIES TIMEOUT 120)
 endfunction()
