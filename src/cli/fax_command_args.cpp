@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "serial/errors/error_text.h"
-#include "serial/errors/raise_on_error.h"
+#include "errors/error_text.h"
+#include "errors/raise_on_error.h"
 
 namespace quillon::cli {
 

@@ -8,7 +8,7 @@
 #include "faximage/fax_converter.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/tiff_fax/tiff_fax.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::cli {
 namespace {

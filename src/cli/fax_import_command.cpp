@@ -4,7 +4,7 @@
 #include "cli/command.h"
 #include "cli/fax_command_args.h"
 #include "faximage/tiff_fax/tiff_fax.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::cli {
 namespace {

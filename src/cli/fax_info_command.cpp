@@ -9,7 +9,7 @@
 #include "faximage/fax_unpacker.h"
 #include "platform/json_text.h"
 #include "platform/latin1.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::cli {
 namespace {

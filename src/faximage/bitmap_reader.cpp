@@ -4,7 +4,7 @@
 
 #include "faximage/bitmap_reader.h"
 #include "faximage/ordered_dither.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

@@ -8,7 +8,7 @@
 #include "faximage/image_reader.h"
 #include "faximage/ordered_dither.h"
 #include "faximage/posix_file.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 #include "platform/message_pump.h"
 
 namespace quillon::faximage {

@@ -11,8 +11,8 @@
 #include "faximage/mh_encoder.h"
 #include "faximage/text_input.h"
 #include "platform/message_pump.h"
-#include "serial/errors/error_codes.h"
-#include "serial/errors/raise_on_error.h"
+#include "errors/error_codes.h"
+#include "errors/raise_on_error.h"
 
 namespace quillon::faximage {
 namespace {

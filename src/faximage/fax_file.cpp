@@ -6,7 +6,7 @@
 #include "faximage/byte_order.h"
 #include "faximage/fax_page_reader.h"
 #include "faximage/posix_file.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

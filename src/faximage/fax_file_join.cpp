@@ -8,7 +8,7 @@
 
 #include "faximage/fax_file.h"
 #include "faximage/posix_file.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "faximage/byte_order.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

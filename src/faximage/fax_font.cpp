@@ -1,6 +1,6 @@
 #include "faximage/fax_font.h"
 
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

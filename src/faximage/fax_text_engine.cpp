@@ -4,7 +4,7 @@
 
 #include "faximage/fax_input.h"
 #include "faximage/text_input.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

@@ -13,8 +13,8 @@
 #include "faximage/page_rows.h"
 #include "faximage/whitespace_filter.h"
 #include "platform/message_pump.h"
-#include "serial/errors/error_codes.h"
-#include "serial/errors/raise_on_error.h"
+#include "errors/error_codes.h"
+#include "errors/raise_on_error.h"
 
 namespace quillon::faximage {
 namespace {

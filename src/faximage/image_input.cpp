@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "faximage/fax_converter_options.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

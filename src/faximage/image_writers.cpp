@@ -5,7 +5,7 @@
 #include "faximage/buffered_writer.h"
 #include "faximage/byte_order.h"
 #include "faximage/pcx_format.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

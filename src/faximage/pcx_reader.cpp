@@ -7,7 +7,7 @@
 #include "faximage/image_reader.h"
 #include "faximage/pcx_format.h"
 #include "faximage/posix_file.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

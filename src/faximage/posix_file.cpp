@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "serial/errors/error_codes.h"
-#include "serial/errors/os_error.h"
+#include "errors/error_codes.h"
+#include "errors/os_error.h"
 
 namespace quillon::faximage {
 namespace {

@@ -1,6 +1,6 @@
 #include "faximage/text_line_reader.h"
 
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 

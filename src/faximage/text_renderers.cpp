@@ -6,7 +6,7 @@
 #include "faximage/fax_font.h"
 #include "faximage/font_rasteriser.h"
 #include "faximage/text_input.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

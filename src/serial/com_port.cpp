@@ -9,8 +9,8 @@
 #include "platform/message_pump.h"
 #include "platform/posix_serial_device.h"
 #include "serial/dispatcher_list.h"
-#include "serial/errors/error_codes.h"
-#include "serial/errors/raise_on_error.h"
+#include "errors/error_codes.h"
+#include "errors/raise_on_error.h"
 #include "serial/flow_levels.h"
 #include "serial/port_selection.h"
 

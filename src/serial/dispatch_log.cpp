@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "serial/dump_text.h"
-#include "serial/errors/error_text.h"
+#include "errors/error_text.h"
 
 namespace quillon::serial {
 

@@ -8,7 +8,7 @@
 #include "platform/posix_serial_device.h"
 #include "ports/port_mapping.h"
 #include "serial/dispatcher_list.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 #include "serial/flow_levels.h"
 
 namespace quillon::serial {

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "serial/dispatcher.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::serial {
 

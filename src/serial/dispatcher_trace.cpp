@@ -2,7 +2,7 @@
 #include "platform/file_io.h"
 #include "serial/dispatcher.h"
 #include "serial/dump_text.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::serial {
 

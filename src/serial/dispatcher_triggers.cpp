@@ -3,7 +3,7 @@
 
 #include "platform/main_thread.h"
 #include "serial/dispatcher.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::serial {
 

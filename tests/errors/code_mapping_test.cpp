@@ -10,11 +10,11 @@
 #include <typeindex>
 #include <vector>
 
-#include "serial/errors/error_text.h"
-#include "serial/errors/exceptions.h"
-#include "serial/errors/message_resources.h"
-#include "serial/errors/raise_on_error.h"
-#include "serial/errors/string_resource.h"
+#include "errors/error_text.h"
+#include "errors/exceptions.h"
+#include "errors/message_resources.h"
+#include "errors/raise_on_error.h"
+#include "errors/string_resource.h"
 
 namespace quillon {
 namespace {

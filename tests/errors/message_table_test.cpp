@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "serial/errors/error_codes.h"
-#include "serial/errors/error_text.h"
-#include "serial/errors/exceptions.h"
-#include "serial/errors/message_resources.h"
-#include "serial/errors/string_resource.h"
+#include "errors/error_codes.h"
+#include "errors/error_text.h"
+#include "errors/exceptions.h"
+#include "errors/message_resources.h"
+#include "errors/string_resource.h"
 
 namespace quillon {
 namespace {

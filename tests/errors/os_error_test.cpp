@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "serial/errors/error_codes.h"
-#include "serial/errors/error_text.h"
-#include "serial/errors/exceptions.h"
-#include "serial/errors/os_error.h"
-#include "serial/errors/raise_on_error.h"
+#include "errors/error_codes.h"
+#include "errors/error_text.h"
+#include "errors/exceptions.h"
+#include "errors/os_error.h"
+#include "errors/raise_on_error.h"
 
 using namespace quillon;
 

@@ -1,8 +1,8 @@
-#include "serial/errors/raise_on_error.h"
+#include "errors/raise_on_error.h"
 
 #include <gtest/gtest.h>
 
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon {
 namespace {

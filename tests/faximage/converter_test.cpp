@@ -9,8 +9,8 @@
 #include "faximage/fax_font.h"
 #include "faximage/fax_text_engine.h"
 #include "faximage/image_writers.h"
-#include "serial/errors/error_codes.h"
-#include "serial/errors/exceptions.h"
+#include "errors/error_codes.h"
+#include "errors/exceptions.h"
 #include "support/temp_dir.h"
 
 namespace quillon::faximage {

@@ -13,7 +13,7 @@
 #include "faximage/fax_file_writer.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/mh_encoder.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 #include "support/temp_dir.h"
 
 namespace quillon::faximage {

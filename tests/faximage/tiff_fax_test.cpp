@@ -8,7 +8,7 @@
 #include "faximage/fax_file_writer.h"
 #include "faximage/mh_encoder.h"
 #include "faximage/tiff_fax/tiff_fax.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 #include "support/temp_dir.h"
 
 namespace quillon::faximage {

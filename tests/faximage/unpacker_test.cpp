@@ -10,8 +10,8 @@
 #include "faximage/fax_file_writer.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/mh_encoder.h"
-#include "serial/errors/error_codes.h"
-#include "serial/errors/exceptions.h"
+#include "errors/error_codes.h"
+#include "errors/exceptions.h"
 #include "support/temp_dir.h"
 
 namespace quillon::faximage {

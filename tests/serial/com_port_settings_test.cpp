@@ -5,7 +5,7 @@
 #include "platform/data_folder.h"
 #include "platform/main_thread.h"
 #include "serial/com_port.h"
-#include "serial/errors/exceptions.h"
+#include "errors/exceptions.h"
 #include "serial_test_support.h"
 #include "line_port_fixture.h"
 #include "support/temp_dir.h"

@@ -10,7 +10,7 @@
 #include "platform/data_folder.h"
 #include "platform/file_io.h"
 #include "platform/main_thread.h"
-#include "serial/errors/exceptions.h"
+#include "errors/exceptions.h"
 #include "serial/flow_levels.h"
 #include "serial/port_selection.h"
 #include "serial_test_support.h"

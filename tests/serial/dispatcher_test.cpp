@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/file_io.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 #include "serial_test_support.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"

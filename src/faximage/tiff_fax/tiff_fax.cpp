@@ -16,7 +16,7 @@
 #include "faximage/mh_decoder.h"
 #include "faximage/mh_encoder.h"
 #include "faximage/posix_file.h"
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon::faximage {
 namespace {

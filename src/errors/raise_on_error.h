@@ -2,7 +2,7 @@
 // Turning status codes into exceptions at component boundaries, and back.
 #include <exception>
 
-#include "serial/errors/exceptions.h"
+#include "errors/exceptions.h"
 
 namespace quillon {
 

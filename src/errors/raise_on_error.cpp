@@ -1,10 +1,10 @@
-#include "serial/errors/raise_on_error.h"
+#include "errors/raise_on_error.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "serial/errors/error_codes.h"
-#include "serial/errors/error_text.h"
+#include "errors/error_codes.h"
+#include "errors/error_text.h"
 
 namespace quillon {
 namespace {

@@ -1,10 +1,10 @@
-#include "serial/errors/error_text.h"
+#include "errors/error_text.h"
 
 #include <cstring>
 
-#include "serial/errors/error_codes.h"
-#include "serial/errors/message_resources.h"
-#include "serial/errors/string_resource.h"
+#include "errors/error_codes.h"
+#include "errors/message_resources.h"
+#include "errors/string_resource.h"
 
 namespace quillon {
 namespace {

@@ -1,8 +1,8 @@
-#include "serial/errors/os_error.h"
+#include "errors/os_error.h"
 
 #include <cerrno>
 
-#include "serial/errors/error_codes.h"
+#include "errors/error_codes.h"
 
 namespace quillon {
 

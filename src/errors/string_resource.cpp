@@ -1,10 +1,10 @@
-#include "serial/errors/string_resource.h"
+#include "errors/string_resource.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "serial/errors/exceptions.h"
-#include "serial/errors/message_resources.h"
+#include "errors/exceptions.h"
+#include "errors/message_resources.h"
 
 namespace quillon {
 namespace {
