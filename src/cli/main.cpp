@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "platform/main_thread.h"
 #ifdef QUILLON_WITH_GUI
 #include "app/application.h"
 #endif
@@ -31,5 +32,11 @@ int main(int argc, char** argv) {
   std::optional<std::string> dataDir;
   if (wantsWindow(argc, argv, dataDir)) return quillon::app::runApplication(argc, argv, dataDir);
 #endif
-  return quillon::cli::runCommandLine(argc, argv, std::cout, std::cerr);
+  // Commands run headless: this thread is their main thread, where the port's and the fax
+  // sessions' notifications are delivered while the command waits.
+  quillon::platform::HeadlessMainLoop loop;
+  quillon::platform::installMainThread(&loop);
+  int status = quillon::cli::runCommandLine(argc, argv, std::cout, std::cerr);
+  quillon::platform::installMainThread(nullptr);
+  return status;
 }

@@ -1,54 +1,80 @@
 #include "platform/main_thread.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <vector>
 
 namespace quillon::platform {
-
-struct HeadlessMainLoop::Entry {
-  Task task;
-  // A sent task: the sender waits for `done`; `abandoned` is set when the sender gave up,
-  // so the task never runs late.
-  bool sent = false;
-  bool done = false;
-  bool abandoned = false;
-  std::condition_variable finished;
-};
 
 namespace {
 std::atomic<MainThreadDelivery*> installed{nullptr};
 
-HeadlessMainLoop& defaultLoop() {
-  static HeadlessMainLoop loop;
-  return loop;
-}
+long currentTid() { return static_cast<long>(::syscall(SYS_gettid)); }
 }  // namespace
 
 MainThreadDelivery& mainThread() {
   if (auto* d = installed.load()) return *d;
-  return defaultLoop();
+  static HeadlessMainLoop loop{HeadlessMainLoop::InitialThread{}};
+  return loop;
 }
 
 void installMainThread(MainThreadDelivery* delivery) { installed.store(delivery); }
 
-HeadlessMainLoop::HeadlessMainLoop() : owner_(std::this_thread::get_id()) {}
+// --- sent tasks ---
+
+void SentTask::runIfQueued() {
+  {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::queued) return;  // the sender gave up, or it ran already
+    state_ = State::running;
+  }
+  task_();
+  std::lock_guard lock(mutex_);
+  state_ = State::done;
+  changed_.notify_all();
+}
+
+bool SentTask::await(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  auto settled = [&] { return state_ == State::done || state_ == State::abandoned; };
+  if (!changed_.wait_for(lock, timeout, settled)) {
+    if (state_ == State::queued) {
+      state_ = State::abandoned;  // never runs late
+      return false;
+    }
+    // Started in time: let it finish, so it is neither repeated nor raced half-run.
+    changed_.wait(lock, settled);
+  }
+  return state_ == State::done;
+}
+
+void SentTask::abandon() {
+  std::lock_guard lock(mutex_);
+  if (state_ == State::queued) state_ = State::abandoned;
+  changed_.notify_all();
+}
+
+// --- the headless loop ---
+
+HeadlessMainLoop::HeadlessMainLoop() : ownerTid_(currentTid()) {}
+
+HeadlessMainLoop::HeadlessMainLoop(InitialThread) : ownerTid_(static_cast<long>(::getpid())) {}
 
 HeadlessMainLoop::~HeadlessMainLoop() {
   std::lock_guard lock(mutex_);
-  for (auto& e : queue_) {
-    e->abandoned = true;
-    e->finished.notify_all();
-  }
+  for (auto& e : queue_)
+    if (e.sent) e.sent->abandon();
   queue_.clear();
 }
 
-bool HeadlessMainLoop::isMainThread() const { return std::this_thread::get_id() == owner_; }
+bool HeadlessMainLoop::isMainThread() const { return currentTid() == ownerTid_; }
 
 void HeadlessMainLoop::post(Task task) {
-  auto e = std::make_shared<Entry>();
-  e->task = std::move(task);
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(e));
+    queue_.push_back({std::move(task), nullptr});
   }
   wake_.notify_all();
 }
@@ -58,28 +84,43 @@ bool HeadlessMainLoop::send(Task task, std::chrono::milliseconds timeout) {
     task();
     return true;
   }
-  auto e = std::make_shared<Entry>();
-  e->task = std::move(task);
-  e->sent = true;
-  std::unique_lock lock(mutex_);
-  queue_.push_back(e);
+  auto sent = std::make_shared<SentTask>(std::move(task));
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back({nullptr, sent});
+  }
   wake_.notify_all();
-  if (e->finished.wait_for(lock, timeout, [&] { return e->done; })) return true;
-  e->abandoned = true;  // still queued (or being dropped): it must not run any more
-  return false;
+  return sent->await(timeout);
 }
 
 bool HeadlessMainLoop::runOne(std::unique_lock<std::mutex>& lock) {
   if (queue_.empty()) return false;
-  auto e = queue_.front();
+  Entry e = std::move(queue_.front());
   queue_.pop_front();
-  if (e->abandoned) return true;
   lock.unlock();
-  e->task();
+  if (e.sent)
+    e.sent->runIfQueued();
+  else
+    e.posted();
   lock.lock();
-  e->done = true;
-  e->finished.notify_all();
   return true;
+}
+
+int HeadlessMainLoop::runWaitingSends() {
+  if (!isMainThread()) return 0;
+  std::vector<std::shared_ptr<SentTask>> waiting;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = queue_.begin(); it != queue_.end();)
+      if (it->sent) {
+        waiting.push_back(std::move(it->sent));
+        it = queue_.erase(it);
+      } else {
+        ++it;
+      }
+  }
+  for (auto& s : waiting) s->runIfQueued();
+  return static_cast<int>(waiting.size());
 }
 
 int HeadlessMainLoop::processPending() {

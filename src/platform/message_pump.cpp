@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/main_thread.h"
+
 namespace quillon::platform {
 
 namespace {
@@ -23,7 +25,10 @@ void pumpMessages() {
     std::lock_guard lock(pumpMutex);
     hook = pumpHook();
   }
-  if (hook) hook();
+  if (hook)
+    hook();
+  else if (mainThread().isMainThread())
+    mainThread().processPending();  // the headless loop's queue
 }
 
 }  // namespace quillon::platform

@@ -3,21 +3,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "platform/message_pump.h"
 
 namespace quillon::qtplatform {
-
-// The hand-over state of one sent task, shared by the sender and the queued call.
-struct QtMainThread::Sent {
-  enum class State { queued, running, done, abandoned };
-  std::mutex mutex;
-  std::condition_variable changed;
-  State state = State::queued;
-  platform::Task task;
-};
 
 QtMainThread::QtMainThread() : receiver_(new QObject) {
   // Owned here, deleted in the destructor; without an application it still belongs to this thread.
@@ -41,31 +29,30 @@ bool QtMainThread::send(platform::Task task, std::chrono::milliseconds timeout) 
     return true;
   }
   if (!receiver_) return false;
-  auto sent = std::make_shared<Sent>();
-  sent->task = std::move(task);
-  QMetaObject::invokeMethod(
-      receiver_.data(),
-      [sent] {
-        {
-          std::lock_guard lock(sent->mutex);
-          if (sent->state != Sent::State::queued) return;  // the sender gave up: never run late
-          sent->state = Sent::State::running;
-        }
-        sent->task();
-        std::lock_guard lock(sent->mutex);
-        sent->state = Sent::State::done;
-        sent->changed.notify_all();
-      },
-      Qt::QueuedConnection);
-  std::unique_lock lock(sent->mutex);
-  if (sent->changed.wait_for(lock, timeout, [&] { return sent->state == Sent::State::done; })) return true;
-  if (sent->state == Sent::State::queued) {
-    sent->state = Sent::State::abandoned;
-    return false;
+  auto sent = std::make_shared<platform::SentTask>(std::move(task));
+  {
+    std::lock_guard lock(waitingLock_);
+    while (!waiting_.empty() && waiting_.front().expired()) waiting_.pop_front();
+    waiting_.push_back(sent);
   }
-  // Started in time: let it finish so the caller never races a half-run task.
-  sent->changed.wait(lock, [&] { return sent->state == Sent::State::done; });
-  return true;
+  QMetaObject::invokeMethod(receiver_.data(), [sent] { sent->runIfQueued(); }, Qt::QueuedConnection);
+  return sent->await(timeout);
+}
+
+int QtMainThread::runWaitingSends() {
+  if (!isMainThread()) return 0;
+  std::deque<std::weak_ptr<platform::SentTask>> waiting;
+  {
+    std::lock_guard lock(waitingLock_);
+    waiting.swap(waiting_);
+  }
+  int ran = 0;
+  for (auto& weak : waiting)
+    if (auto sent = weak.lock()) {
+      sent->runIfQueued();  // the queued call finds it done and does nothing
+      ++ran;
+    }
+  return ran;
 }
 
 QtPlatformInstallation::QtPlatformInstallation() {

@@ -4,6 +4,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <deque>
+#include <memory>
+#include <mutex>
+
 #include "platform/main_thread.h"
 
 namespace quillon::qtplatform {
@@ -19,10 +23,12 @@ class QtMainThread final : public platform::MainThreadDelivery {
   // thread has already started is waited for, since it was taken in time.
   bool send(platform::Task task, std::chrono::milliseconds timeout) override;
   bool isMainThread() const override;
+  int runWaitingSends() override;
 
  private:
-  struct Sent;
   QPointer<QObject> receiver_;  // lives on the GUI thread; queued calls run in its context
+  std::mutex waitingLock_;
+  std::deque<std::weak_ptr<platform::SentTask>> waiting_;  // sent and not yet run
 };
 
 // Installs a QtMainThread as the process-wide delivery and the message pump

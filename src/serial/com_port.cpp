@@ -735,7 +735,12 @@ bool TApdCustomComPort::AwaitString(const std::string& text, platform::Ticks tim
     }
     if (state_ != TPortState::psOpen) return false;
     if (platform::timerExpired(timer)) return false;
-    if (yield) platform::pumpMessages();
+    // The port's own notifications are sent to the main thread: when we are it, they must
+    // run here, or the dispatch thread would stall in its send and the event be lost.
+    if (yield)
+      platform::pumpMessages();
+    else if (platform::mainThread().isMainThread())
+      platform::mainThread().runWaitingSends();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }

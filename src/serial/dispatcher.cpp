@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/data_folder.h"
+#include "platform/main_thread.h"
 #include "platform/posix_serial_device.h"
 #include "ports/port_mapping.h"
 #include "serial/dispatcher_list.h"
@@ -60,7 +61,11 @@ TApdBaseDispatcher::~TApdBaseDispatcher() {
   // A close still waiting for a delivery finishes here: the delivery ends when its handlers
   // return (window sends time out), and then the threads go.
   CloseDispatcher();
-  while (!ThreadsGone()) std::this_thread::sleep_for(1ms);
+  while (!ThreadsGone()) {
+    // A handler waiting for the main thread must not wait out its time-out when that is us.
+    platform::mainThread().runWaitingSends();
+    std::this_thread::sleep_for(1ms);
+  }
   CloseDispatcher();
   removeFromDispatcherList(slot_);
 }

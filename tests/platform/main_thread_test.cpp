@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "platform/message_pump.h"
@@ -73,4 +74,71 @@ TEST(MessagePump, CallsTheInstalledHookAndIsQuietWithoutOne) {
   setMessagePump({});
   pumpMessages();
   EXPECT_EQ(calls, 2);
+}
+
+// A worker that asks first must not become the main thread of the default delivery.
+TEST(MainThreadDelivery, WithoutAnInstalledLoopTheInitialThreadIsTheMainThread) {
+  bool workerIsMain = true;
+  std::thread([&] { workerIsMain = mainThread().isMainThread(); }).join();
+  EXPECT_FALSE(workerIsMain);
+  EXPECT_TRUE(mainThread().isMainThread());
+}
+
+TEST(MainThreadDelivery, TheThreadThatBuildsAndInstallsTheLoopIsTheMainThread) {
+  std::unique_ptr<HeadlessMainLoop> loop;
+  bool builderIsMain = false;
+  std::thread([&] {
+    loop = std::make_unique<HeadlessMainLoop>();
+    installMainThread(loop.get());
+    builderIsMain = mainThread().isMainThread();
+  }).join();
+  EXPECT_TRUE(builderIsMain);
+  EXPECT_FALSE(mainThread().isMainThread());
+  installMainThread(nullptr);
+}
+
+// A task that the main thread started before the sender's time-out is waited for and counts
+// as delivered, so the sender never sends it again.
+TEST(HeadlessMainLoop, ASendStartedInTimeIsWaitedForAndRunsOnce) {
+  HeadlessMainLoop loop;
+  std::atomic<int> runs{0};
+  std::atomic<bool> done{false}, result{false};
+  std::thread worker([&] {
+    result = loop.send([&] {
+      ++runs;
+      std::this_thread::sleep_for(150ms);
+    }, 50ms);
+    done = true;
+  });
+  loop.runUntil([&] { return done.load(); }, 5s);
+  worker.join();
+  EXPECT_TRUE(result);
+  EXPECT_EQ(runs.load(), 1);
+}
+
+TEST(HeadlessMainLoop, RunWaitingSendsRunsOnlyTheSentTasks) {
+  HeadlessMainLoop loop;
+  bool posted = false;
+  std::atomic<bool> result{false};
+  loop.post([&] { posted = true; });
+  std::thread worker([&] { result = loop.send([] {}, 5s); });
+  while (loop.runWaitingSends() == 0) std::this_thread::sleep_for(1ms);
+  worker.join();
+  EXPECT_TRUE(result);
+  EXPECT_FALSE(posted);
+  std::thread([&] { EXPECT_EQ(loop.runWaitingSends(), 0); }).join();  // not the main thread
+  EXPECT_EQ(loop.processPending(), 1);
+  EXPECT_TRUE(posted);
+}
+
+TEST(MessagePump, ServicesTheHeadlessLoopOnItsMainThread) {
+  HeadlessMainLoop loop;
+  installMainThread(&loop);
+  int ran = 0;
+  loop.post([&] { ++ran; });
+  std::thread([] { pumpMessages(); }).join();  // other threads leave the queue alone
+  EXPECT_EQ(ran, 0);
+  pumpMessages();
+  EXPECT_EQ(ran, 1);
+  installMainThread(nullptr);
 }

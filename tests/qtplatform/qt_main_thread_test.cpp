@@ -94,3 +94,21 @@ TEST(QtMainThread, MessagePumpProcessesPendingEventsOnlyWhileInstalled) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(ran);
 }
+
+TEST(QtMainThread, ASendStartedInTimeRunsOnceAndWaitingSendsRunWithoutTheEventLoop) {
+  qtplatform::QtPlatformInstallation installed;
+  std::atomic<int> runs{0};
+  std::atomic<bool> done{false}, result{false};
+  std::thread worker([&] {
+    result = platform::mainThread().send([&] {
+      ++runs;
+      std::this_thread::sleep_for(150ms);
+    }, 50ms);
+    done = true;
+  });
+  while (platform::mainThread().runWaitingSends() == 0) std::this_thread::sleep_for(1ms);
+  worker.join();
+  QCoreApplication::processEvents();  // the queued call finds the task done
+  EXPECT_TRUE(result);
+  EXPECT_EQ(runs.load(), 1);
+}

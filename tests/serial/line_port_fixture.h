@@ -25,6 +25,8 @@ class LinePortTest : public ::testing::Test {
   }
   void TearDown() override {
     port.SetOpen(false);
+    // A close during a delivery finishes from the main thread's queue.
+    loop.runUntil([&] { return port.State() == serial::TPortState::psClosed; }, std::chrono::seconds(10));
     platform::installMainThread(nullptr);
   }
 
