@@ -16,15 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class SuspendTest : public quillon::test::OpenDispatcherTest {
- protected:
-  std::string readAll() {
-    std::string s;
-    std::uint8_t c;
-    while (dispatcher.GetChar(c) == 0) s += static_cast<char>(c);
-    return s;
-  }
-};
+using SuspendTest = quillon::test::OpenDispatcherTest;
 
 }  // namespace
 

@@ -90,6 +90,13 @@ class OpenDispatcherTest : public ::testing::Test {
     dispatcher.RegisterProcTriggerHandler(
         [this](unsigned msg, unsigned first, std::uint32_t second) { recorder.add(msg, first, second); });
   }
+  // Everything in the receive ring now, taken out.
+  std::string readAll() {
+    std::string s;
+    std::uint8_t c;
+    while (dispatcher.GetChar(c) == 0) s += static_cast<char>(c);
+    return s;
+  }
 
   RegisteredLine line;
   serial::TApdPosixDispatcher dispatcher;
