@@ -18,7 +18,7 @@ class InProcessSerialDevice final : public SerialDevice {
 
   long read(std::uint8_t* data, std::size_t size) override {
     std::lock_guard lock(line_->mutex_);
-    if (line_->gone_) return kSerialGeneralFailure;
+    if (line_->gone_) return kSerialDeviceGone;
     std::size_t n = std::min(size, line_->towardsPort_.size());
     std::copy_n(line_->towardsPort_.begin(), n, data);
     line_->towardsPort_.erase(line_->towardsPort_.begin(), line_->towardsPort_.begin() + n);
@@ -36,7 +36,8 @@ class InProcessSerialDevice final : public SerialDevice {
       };
       line_->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [&] { return line_->gone_ || !held(); });
-      if (line_->gone_) return kSerialGeneralFailure;
+      if (line_->gone_) return kSerialDeviceGone;
+      if (line_->writeFailure_) return line_->writeFailure_;
       if (held()) return 0;
       line_->fromPort_.append(reinterpret_cast<const char*>(data), size);
       line_->changed_.notify_all();
@@ -48,13 +49,13 @@ class InProcessSerialDevice final : public SerialDevice {
   int getSettings(SerialSettings& settings) override {
     std::lock_guard lock(line_->mutex_);
     settings = line_->settings_;
-    return line_->gone_ ? kSerialGeneralFailure : 0;
+    return line_->gone_ ? kSerialDeviceGone : 0;
   }
 
   int setSettings(const SerialSettings& settings) override {
     {
       std::lock_guard lock(line_->mutex_);
-      if (line_->gone_) return kSerialGeneralFailure;
+      if (line_->gone_) return kSerialDeviceGone;
       line_->settings_ = settings;
       line_->dtr_ = settings.dtrControl != DtrControl::disable;
       if (settings.rtsControl != RtsControl::toggle)
@@ -71,12 +72,12 @@ class InProcessSerialDevice final : public SerialDevice {
   int modemStatus(std::uint8_t& status) override {
     std::lock_guard lock(line_->mutex_);
     status = line_->lines_;
-    return line_->gone_ ? kSerialGeneralFailure : 0;
+    return line_->gone_ ? kSerialDeviceGone : 0;
   }
 
   int lineStatus(SerialLineStatus& status) override {
     std::lock_guard lock(line_->mutex_);
-    if (line_->gone_) return kSerialGeneralFailure;
+    if (line_->gone_) return kSerialDeviceGone;
     status.errors = line_->pendingErrors_;
     line_->pendingErrors_ = 0;
     status.receiveQueued = line_->towardsPort_.size();
@@ -121,7 +122,7 @@ class InProcessSerialDevice final : public SerialDevice {
   int setControl(bool& line, bool on) {
     {
       std::lock_guard lock(line_->mutex_);
-      if (line_->gone_) return kSerialGeneralFailure;
+      if (line_->gone_) return kSerialDeviceGone;
       line = on;
       line_->changed_.notify_all();
     }
@@ -225,6 +226,11 @@ void InProcessSerialLine::injectLineErrors(std::uint8_t bits) {
   if (bits & kLineBreak) pendingEvents_ |= kEventBreak;
   if (bits & ~kLineBreak) pendingEvents_ |= kEventError;
   changed_.notify_all();
+}
+
+void InProcessSerialLine::failWrites(int status) {
+  std::lock_guard lock(mutex_);
+  writeFailure_ = status;
 }
 
 void InProcessSerialLine::vanish() {

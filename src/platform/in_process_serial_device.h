@@ -49,6 +49,8 @@ class InProcessSerialLine : public std::enable_shared_from_this<InProcessSerialL
 
   // Line errors (kLine* bits) the port sees on its next status read; kLineBreak is a break.
   void injectLineErrors(std::uint8_t bits);
+  // The port's writes fail with `status` (0 = they work again), as a driver error would.
+  void failWrites(int status);
   // The device disappears: the port's waits report kEventDeviceGone and its I/O fails.
   void vanish();
   void reconnect();
@@ -72,6 +74,7 @@ class InProcessSerialLine : public std::enable_shared_from_this<InProcessSerialL
   bool dtr_ = false, rts_ = false;
   bool portOpen_ = false, gone_ = false, cancel_ = false;
   std::uint8_t pendingErrors_ = 0;
+  int writeFailure_ = 0;
   std::uint32_t pendingEvents_ = 0;
   SerialSettings settings_;
   std::function<void()> listener_;

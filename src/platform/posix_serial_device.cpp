@@ -18,7 +18,6 @@ namespace quillon::platform {
 
 namespace {
 
-constexpr int kBadParameter = -87;  // the classic "parameter is incorrect"
 constexpr int kStatusPollMs = 20;   // modem lines and error counters, where the driver has them
 
 int openError(int err) {
@@ -36,10 +35,8 @@ int openError(int err) {
     case EACCES:
     case EPERM:
       return kSerialAccessDenied;
-    case ENOMEM:
-      return -8;
     default:
-      return kSerialGeneralFailure;
+      return serialDeviceError(err);
   }
 }
 
@@ -116,7 +113,7 @@ SerialOpenResult PosixSerialDevice::open(const std::string& path) {
   }
   ::ioctl(fd, TIOCEXCL);
   std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(fd, path, true));
-  if (!dev->makeWakePipe()) return {nullptr, -8};
+  if (!dev->makeWakePipe()) return {nullptr, ecOutOfMemory};
   makeRaw(t);
   cfsetispeed(&t, B19200);
   cfsetospeed(&t, B19200);
@@ -139,7 +136,7 @@ SerialOpenResult PosixSerialDevice::adopt(int fd) {
     return {nullptr, kSerialNoDevice};
   }
   std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(own, "fd " + std::to_string(fd), false));
-  if (!dev->makeWakePipe()) return {nullptr, -8};
+  if (!dev->makeWakePipe()) return {nullptr, ecOutOfMemory};
   // Reads must return at once; everything else stays as the owner set it.
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
@@ -170,7 +167,7 @@ long PosixSerialDevice::read(std::uint8_t* data, std::size_t size) {
   ssize_t n = ::read(fd_, data, size);
   if (n >= 0) return static_cast<long>(n);
   if (errno == EAGAIN || errno == EINTR) return 0;
-  return kSerialGeneralFailure;
+  return serialDeviceError(errno);
 }
 
 long PosixSerialDevice::write(const std::uint8_t* data, std::size_t size, int timeoutMs) {
@@ -194,16 +191,16 @@ long PosixSerialDevice::write(const std::uint8_t* data, std::size_t size, int ti
     ::tcdrain(fd_);
     setModemLine(TIOCM_RTS, false);
     if (n >= 0) return static_cast<long>(n);
-    return err == EAGAIN || err == EINTR ? 0 : kSerialGeneralFailure;
+    return err == EAGAIN || err == EINTR ? 0 : serialDeviceError(err);
   }
   for (int attempt = 0; attempt < 2; ++attempt) {
     ssize_t n = ::write(fd_, data, size);
     if (n >= 0) return static_cast<long>(n);
-    if (errno != EAGAIN && errno != EINTR) return kSerialGeneralFailure;
+    if (errno != EAGAIN && errno != EINTR) return serialDeviceError(errno);
     if (attempt == 0) {
       pollfd p{fd_, POLLOUT, 0};
       if (::poll(&p, 1, timeoutMs) <= 0) return 0;
-      if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) return kSerialGeneralFailure;
+      if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) return kSerialDeviceGone;
     }
   }
   return 0;
@@ -211,7 +208,7 @@ long PosixSerialDevice::write(const std::uint8_t* data, std::size_t size, int ti
 
 int PosixSerialDevice::getSettings(SerialSettings& s) {
   termios t{};
-  if (::tcgetattr(fd_, &t) != 0) return kSerialGeneralFailure;
+  if (::tcgetattr(fd_, &t) != 0) return serialDeviceError(errno);
   {
     std::lock_guard lock(settingsMutex_);
     s = extra_;
@@ -245,9 +242,10 @@ int PosixSerialDevice::getSettings(SerialSettings& s) {
 
 int PosixSerialDevice::setSettings(const SerialSettings& s) {
   termios t{};
-  if (::tcgetattr(fd_, &t) != 0) return kSerialGeneralFailure;
+  if (::tcgetattr(fd_, &t) != 0) return serialDeviceError(errno);
   speed_t speed;
-  if (!toSpeed(s.baud, speed) || s.dataBits < 5 || s.dataBits > 8) return kBadParameter;
+  if (!toSpeed(s.baud, speed)) return ecBaudRate;  // 7200, 12000, 14400: termios lacks them
+  if (s.dataBits < 5 || s.dataBits > 8) return ecByteSize;
   cfsetispeed(&t, speed);
   cfsetospeed(&t, speed);
   static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
@@ -266,7 +264,7 @@ int PosixSerialDevice::setSettings(const SerialSettings& s) {
     case SerialParity::mark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
     case SerialParity::space: t.c_cflag |= PARENB | CMSPAR; break;
 #else
-    default: return kBadParameter;
+    default: return ecDefault;
 #endif
   }
   // The driver knows one hardware handshake: RTS/CTS both ways.
@@ -276,7 +274,7 @@ int PosixSerialDevice::setSettings(const SerialSettings& s) {
   t.c_iflag = s.inX ? (t.c_iflag | IXOFF) : (t.c_iflag & ~IXOFF);
   t.c_cc[VSTART] = s.xonChar;
   t.c_cc[VSTOP] = s.xoffChar;
-  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return kBadParameter;
+  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return serialDeviceError(errno);
   // RS-485 through the driver where it can; a port we did not switch is left as configured.
   bool wantRs485 = s.rtsControl == RtsControl::toggle, kernelRs485 = false;
   bool hadRs485;
@@ -311,8 +309,8 @@ bool PosixSerialDevice::setModemLine(int line, bool on) {
   return false;
 }
 
-int PosixSerialDevice::setDtr(bool on) { return setModemLine(TIOCM_DTR, on) ? 0 : kSerialGeneralFailure; }
-int PosixSerialDevice::setRts(bool on) { return setModemLine(TIOCM_RTS, on) ? 0 : kSerialGeneralFailure; }
+int PosixSerialDevice::setDtr(bool on) { return setModemLine(TIOCM_DTR, on) ? 0 : serialDeviceError(errno); }
+int PosixSerialDevice::setRts(bool on) { return setModemLine(TIOCM_RTS, on) ? 0 : serialDeviceError(errno); }
 
 int PosixSerialDevice::modemStatus(std::uint8_t& status) {
   status = 0;
@@ -323,7 +321,7 @@ int PosixSerialDevice::modemStatus(std::uint8_t& status) {
       modemLinesSupported_ = false;
       return 0;
     }
-    return kSerialGeneralFailure;
+    return serialDeviceError(errno);
   }
   status = modemBits(lines);
   return 0;
@@ -331,7 +329,7 @@ int PosixSerialDevice::modemStatus(std::uint8_t& status) {
 
 int PosixSerialDevice::lineStatus(SerialLineStatus& status) {
   int in = 0, out = 0;
-  if (::ioctl(fd_, FIONREAD, &in) != 0) return kSerialGeneralFailure;
+  if (::ioctl(fd_, FIONREAD, &in) != 0) return serialDeviceError(errno);
   if (::ioctl(fd_, TIOCOUTQ, &out) != 0) out = 0;
   status.receiveQueued = static_cast<std::size_t>(in < 0 ? 0 : in);
   status.transmitQueued = static_cast<std::size_t>(out < 0 ? 0 : out);
@@ -342,7 +340,7 @@ int PosixSerialDevice::lineStatus(SerialLineStatus& status) {
 int PosixSerialDevice::purge(bool receive, bool transmit) {
   if (!receive && !transmit) return 0;
   int which = receive && transmit ? TCIOFLUSH : receive ? TCIFLUSH : TCOFLUSH;
-  return ::tcflush(fd_, which) == 0 ? 0 : kSerialGeneralFailure;
+  return ::tcflush(fd_, which) == 0 ? 0 : serialDeviceError(errno);
 }
 
 void PosixSerialDevice::primeStatus() {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "errors/error_codes.h"
+
 namespace quillon::platform {
 
 // Event bits reported by SerialDevice::waitEvent (the values of the classic event mask, so
@@ -65,11 +67,16 @@ struct SerialLineStatus {
   std::size_t transmitQueued = 0;
 };
 
-// Failures are negated system error numbers of the classic kind: -2 no such device,
-// -5 access denied (in use), -8 no memory, -31 general failure; -1 for anything else.
-inline constexpr int kSerialNoDevice = -2;
-inline constexpr int kSerialAccessDenied = -5;
-inline constexpr int kSerialGeneralFailure = -31;
+// Failures are status codes of the error table: when opening kSerialNoDevice (-2, no such
+// device) and kSerialAccessDenied (-5, in use); ecBaudRate (-2002) for a rate the driver
+// lacks, ecByteSize (-2003) for data bits it lacks, kSerialDeviceGone (-2007) once the device
+// went away, and for any other failure the system range (ecSystemErrorBase - errno), whose
+// text is the system's own description of the real error.
+inline constexpr int kSerialNoDevice = ecFileNotFound;
+inline constexpr int kSerialAccessDenied = ecAccessDenied;
+inline constexpr int kSerialDeviceGone = ecCommNotOpen;
+// The status for a failed device call that set `err` (an errno value).
+int serialDeviceError(int err);
 
 class SerialDevice {
  public:

@@ -3,7 +3,23 @@
 
 #include "platform/serial_device.h"
 
+#include <cerrno>
+
 namespace quillon::platform {
+
+int serialDeviceError(int err) {
+  switch (err) {
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case EBADF:
+      return kSerialDeviceGone;
+    case ENOMEM:
+      return ecOutOfMemory;
+    default:
+      return err > 0 && err <= 4095 ? ecSystemErrorBase - err : ecSystemErrorBase - EIO;
+  }
+}
 
 namespace {
 std::mutex registryMutex;
@@ -36,7 +52,7 @@ SerialOpenResult openRegisteredSerialDevice(const std::string& name, int comNumb
   }
   // Called without the lock so a factory may register further names.
   SerialOpenResult result = factory(comNumber);
-  if (!result.device && result.error == 0) result.error = kSerialGeneralFailure;
+  if (!result.device && result.error == 0) result.error = ecBadId;  // the factory had no device to give
   return result;
 }
 

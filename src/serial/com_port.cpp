@@ -373,13 +373,20 @@ void TApdCustomComPort::SetStopBits(int v) {
 }
 
 void TApdCustomComPort::SetInSize(unsigned v) {
+  if (state_ == TPortState::psOpen && (v != inSize_ || force_)) {
+    raise(dispatcher_->SetQueueSizes(v, outSize_));
+    inSize_ = v;
+    // The flow levels are measured against the input size: apply them again.
+    if (hwFlowOptions_) applyHWFlow();
+    if (swFlowOptions_ != swfNone) applySWFlow();
+    return;
+  }
   inSize_ = v;
-  if (state_ == TPortState::psOpen) dispatcher_->SetQueueSizes(inSize_, outSize_);
 }
 
 void TApdCustomComPort::SetOutSize(unsigned v) {
-  outSize_ = v;
-  if (state_ == TPortState::psOpen) dispatcher_->SetQueueSizes(inSize_, outSize_);
+  if (state_ == TPortState::psOpen && (v != outSize_ || force_)) raise(dispatcher_->SetQueueSizes(inSize_, v));
+  outSize_ = v;  // OutSize and the transmit ring agree: a refused size is not stored
 }
 
 void TApdCustomComPort::SetDTR(bool v) {

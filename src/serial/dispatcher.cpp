@@ -298,6 +298,7 @@ void TApdBaseDispatcher::dispatchThreadLoop() {
         receiveBytes();
         runTriggerChecks(true);
       }
+      if (int failure = writeFailure_.exchange(0)) handleDeviceLost(failure);
       if (recheck && !closing_) runTriggerChecks(true);  // data that came while suspended
       runTriggerChecks(false);
       updateDtrHandshake();
@@ -335,7 +336,7 @@ void TApdBaseDispatcher::processEvent(std::uint32_t events) {
     updateDtrHandshake();
     runTriggerChecks(true);
   }
-  if (events & kEventDeviceGone) handleDeviceLost();
+  if (events & kEventDeviceGone) handleDeviceLost(ecCommNotOpen);
 }
 
 void TApdBaseDispatcher::outThreadLoop() {
@@ -370,27 +371,38 @@ void TApdBaseDispatcher::writeOut() {
   constexpr int kWriteWaitMs = 100;  // then look for an abort, and try again
   for (;;) {
     if (abortOutput_ || stop_ || stopDeviceThreads_) return;
-    const std::uint8_t* data;
-    std::size_t length;
     {
+      // A copy, so that the ring may be resized (SetQueueSizes) while the device writes.
       std::lock_guard out(outLock_);
       if (out_.empty()) return;
-      // Senders only fill the free space, so the unread span stays put while it is written.
-      data = out_.readSpan(length);
+      std::size_t length;
+      const std::uint8_t* data = out_.readSpan(length);
+      outChunk_.assign(data, data + length);
     }
-    long n = device_->write(data, length, kWriteWaitMs);
-    std::lock_guard out(outLock_);
-    if (n < 0) {  // the device failed (or went away): these bytes can go nowhere
-      out_.clear();
+    long n = device_->write(outChunk_.data(), outChunk_.size(), kWriteWaitMs);
+    if (n < 0) {
+      // The device failed (or went away): these bytes can go nowhere. Say so instead of
+      // letting the output look sent: the dispatch thread reports the device as lost.
+      {
+        std::lock_guard out(outLock_);
+        out_.clear();
+      }
+      writeFailure_ = static_cast<int>(n);
+      wakeDispatchThread();
       return;
     }
-    out_.consume(static_cast<std::size_t>(n));
+    {
+      std::lock_guard out(outLock_);
+      out_.consume(static_cast<std::size_t>(n));
+    }
+    // Output-free and output-used triggers are checked now, not at the next 50 ms wake.
+    if (n > 0) wakeDispatchThread();
   }
 }
 
-void TApdBaseDispatcher::handleDeviceLost() {
+void TApdBaseDispatcher::handleDeviceLost(int code) {
   if (deviceLost_.exchange(true)) return;
-  AddDispatchEntry(ltError, lsNone, static_cast<std::uint32_t>(-ecCommNotOpen));
+  AddDispatchEntry(ltError, lsNone, static_cast<std::uint32_t>(-code));
   std::function<void(int)> handler;
   {
     std::lock_guard guard(lock_);
@@ -400,7 +412,7 @@ void TApdBaseDispatcher::handleDeviceLost() {
   }
   if (handler) {
     try {
-      handler(ecCommNotOpen);
+      handler(code);
     } catch (const std::exception& e) {
       showSerialException(e.what());
     }

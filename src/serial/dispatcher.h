@@ -76,7 +76,7 @@ class TApdBaseDispatcher {
   bool Busy() const { return busy_.load(); }
   // No worker thread runs any more (after a close, or a deferred close that has finished).
   bool ThreadsGone() const { return threadCount_.load() == 0; }
-  // The device went away while open (unplugged, hung up).
+  // The device went away while open (unplugged, hung up), or failed a write.
   bool DeviceLost() const { return deviceLost_.load(); }
   int Slot() const { return slot_; }
   // The component that owns this dispatcher (found through the slot in notifications).
@@ -166,7 +166,8 @@ class TApdBaseDispatcher {
   int DeregisterTriggerHandler(int id);
   // The owner asks for notifications to its window even when it is the only handler.
   void SetNotifyOwner(bool on);
-  // Called once on the dispatch thread when the device goes away while open.
+  // Called once on the dispatch thread when the device goes away while open (code -2007),
+  // or when a write to it failed (the write's status): the queued output was lost.
   void SetDeviceLostHandler(std::function<void(int code)> handler);
 
   // --- tracing and logging ---
@@ -223,7 +224,7 @@ class TApdBaseDispatcher {
   // Data triggers and avail; 0 nothing, 1 delivered, 2 delivered and the pass ends.
   int checkDataTriggers();
   void runTriggerChecks(bool withData);
-  void handleDeviceLost();
+  void handleDeviceLost(int code);
   void updateDtrHandshake();  // DTR follows the receive ring where the driver has no DTR flow
 
   // Delivery. The check that chose the notification has set busy_ under the general lock.
@@ -272,8 +273,10 @@ class TApdBaseDispatcher {
   std::uint64_t availBeforeMatchAt_ = UINT64_MAX;
   std::atomic<bool> overflowPending_{false};
 
-  // Transmit ring (output lock).
+  // Transmit ring (output lock); the chunk being written (output thread).
   ByteRing out_;
+  std::vector<std::uint8_t> outChunk_;
+  std::atomic<int> writeFailure_{0};  // a failed device write, for the dispatch thread
 
   // General lock.
   platform::SerialSettings dcb_;

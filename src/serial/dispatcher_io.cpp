@@ -274,8 +274,8 @@ void TApdBaseDispatcher::updateDtrHandshake() {
 }
 
 int TApdBaseDispatcher::SetHardwareFlowControl(int options, unsigned bufferFull, unsigned bufferResume) {
-  if (bufferFull < bufferResume || bufferFull > inSize_) return ecBadArgument;
   std::lock_guard guard(lock_);
+  if (bufferFull < bufferResume || bufferFull > inSize_) return ecBadArgument;
   if (!device_) return ecCommNotOpen;
   platform::SerialSettings next = dcb_;
   dtrAuto_ = options & hfUseDTR;
@@ -301,8 +301,8 @@ int TApdBaseDispatcher::SetHardwareFlowControl(int options, unsigned bufferFull,
 }
 
 int TApdBaseDispatcher::SetSoftwareFlowControl(int options, unsigned bufferFull, unsigned bufferResume) {
-  if (bufferFull < bufferResume || bufferFull > inSize_) return ecBadArgument;
   std::lock_guard guard(lock_);
+  if (bufferFull < bufferResume || bufferFull > inSize_) return ecBadArgument;
   if (!device_) return ecCommNotOpen;
   platform::SerialSettings next = dcb_;
   next.outX = options & sfTransmitFlow;
@@ -355,8 +355,26 @@ int TApdBaseDispatcher::SetRS485Mode(bool on) {
 }
 
 int TApdBaseDispatcher::SetQueueSizes(unsigned inSize, unsigned outSize) {
+  if (inSize == 0 || outSize == 0) return ecBadArgument;
   std::lock_guard guard(lock_);
   if (!device_) return ecCommNotOpen;
+  {
+    // The transmit ring takes the new size at once, keeping what is queued in order.
+    std::lock_guard out(outLock_);
+    if (outSize != out_.capacity()) {
+      if (out_.used() > outSize) return ecOutputBufferTooSmall;
+      ByteRing resized(outSize);
+      while (!out_.empty()) {
+        std::size_t length;
+        const std::uint8_t* data = out_.readSpan(length);
+        resized.put(data, length);
+        out_.consume(length);
+      }
+      out_ = std::move(resized);
+    }
+  }
+  inSize_ = inSize;  // flow levels are checked against it
+  outSize_ = outSize;
   return device_->setQueueSizes(inSize, outSize);
 }
 
@@ -414,7 +432,9 @@ std::uint8_t TApdBaseDispatcher::GetModemStatusMask(std::uint8_t mask) {
   refreshModemStatus();
   std::lock_guard guard(lock_);
   std::uint8_t status = modemStatus_;
-  modemStatus_ &= mask;
+  // Only change bits outside the mask are cleared: the lines themselves stay, or the next
+  // refresh would take them for changes.
+  modemStatus_ &= static_cast<std::uint8_t>(mask | 0xF0);
   return status;
 }
 

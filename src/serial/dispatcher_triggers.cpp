@@ -60,6 +60,7 @@ int TApdBaseDispatcher::SetStatusTrigger(int handle, std::uint32_t value, bool a
   if (t->type == stModem) t->reference = static_cast<std::uint8_t>(modemStatus_ & value);
   if (t->type == stOutSent && activate) outputSent_ = false;
   t->armed = activate;
+  if (activate) wakeDispatchThread();  // a condition that holds already fires now
   return 0;
 }
 
