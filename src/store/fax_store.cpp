@@ -357,7 +357,7 @@ std::string FaxStore::matchCondition(const std::string& field, const std::string
   return literal + "$ALLTRIM(UPPER(" + field + "))";
 }
 
-bool FaxStore::rebuildIndexes(const ProgressFn& progress) {
+bool FaxStore::rebuildIndexes(const ProgressFn& progress, std::vector<std::string>* problems) {
   struct Step {
     TableKind kind;
     const char* removing;
@@ -374,25 +374,35 @@ bool FaxStore::rebuildIndexes(const ProgressFn& progress) {
        "Rebuilding COVER file indexes"},
   };
   bool allOk = true;
+  auto problem = [&](const Table& t, TableKind kind, const std::string& what) {
+    allOk = false;
+    if (!problems) return;
+    std::string name = t.path().empty() ? tableLayout(kind).dbfName
+                                        : fs::path(t.path()).filename().string();
+    problems->push_back(name + ": " + what + (t.lastError().empty() ? "" : ": " + t.lastError()));
+  };
   for (const auto& step : steps) {
     Table& t = table(step.kind);
     const auto& layout = tableLayout(step.kind);
     if (step.kind == TableKind::Phone || step.kind == TableKind::Cover || !t.isOpen()) {
       if (!openTable(step.kind, t)) {
+        problem(t, step.kind, "cannot be opened");
         if (step.kind == TableKind::Cover) return false;
-        allOk = false;
         continue;
       }
     }
     std::string query = t.dbFilter();
+    std::string index = t.indexPath();
     t.closeIndexes();
     std::error_code ec;
-    fs::remove(pathOf(layout.cdxName), ec);
+    fs::remove(index, ec);
     if (progress) progress(step.removing);
-    if (!t.pack()) t.pack();
+    // A table that cannot be packed (a memo it cannot read) stays as it is: nothing is
+    // dropped, the problem is reported, and its tag is rebuilt all the same.
+    if (!t.pack() && !t.pack()) problem(t, step.kind, "not packed");
     if (progress) progress(step.rebuilding);
     if (!t.indexTag("", layout.tagName, layout.rebuildKey, layout.descending, layout.forCondition))
-      allOk = false;
+      problem(t, step.kind, "index not rebuilt");
     t.setQuery(query);
     t.goTop();
     if (step.kind == TableKind::Phone || step.kind == TableKind::Cover) t.close();

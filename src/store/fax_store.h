@@ -172,9 +172,12 @@ class FaxStore {
                                     bool exact);
   // The index rebuild: sent, received, phone, cover: open (creating missing tables), close
   // indexes, delete the .CDX, pack (one retry), recreate the tag with its rebuild key and make
-  // it the order; phone and cover closed afterwards. False when the cover table could not
-  // be opened or a tag could not be made.
-  bool rebuildIndexes(const ProgressFn& progress = {});
+  // it the order; phone and cover closed afterwards. A table that cannot be packed (a memo
+  // it cannot read) is left as it is. False when a table could not be opened or packed or a
+  // tag could not be made; `problems` then gets one line per fault naming the table and why
+  // (for example "QLN.DBF: not packed: cannot pack ...: record 3 field RTFCOVER: memo at
+  // block 9 runs past the end of the memo file (the table is left as it is)").
+  bool rebuildIndexes(const ProgressFn& progress = {}, std::vector<std::string>* problems = nullptr);
 
  private:
   std::string dataFolder_;

@@ -247,7 +247,9 @@ int rebuildTool(const std::string& dataFolder, std::ostream& out, std::ostream& 
     err << "quillon table: cannot open the fax tables in " << dataFolder << "\n";
     return 1;
   }
-  bool ok = store.rebuildIndexes([&](const std::string& line) { out << line << "\n"; });
+  std::vector<std::string> problems;
+  bool ok = store.rebuildIndexes([&](const std::string& line) { out << line << "\n"; }, &problems);
+  for (const auto& p : problems) err << "quillon table: " << p << "\n";
   if (!ok) err << "quillon table: the rebuild did not complete\n";
   return ok ? 0 : 1;
 }

@@ -614,6 +614,23 @@ bool Table::open(const std::string& path, OpenMode mode) {
     t.fd = -1;
     return t.fail(path + " is in use by another program or window");
   }
+  // A pack that was stopped between its renames is finished first (we hold the lock now).
+  std::string packError;
+  if (::access(packMarkerPath(path).c_str(), F_OK) == 0) {
+    std::string why = mode == OpenMode::ReadOnly
+                          ? path + ": an interrupted pack is not finished yet (open the table "
+                                   "for writing to finish it)"
+                          : "";
+    if (why.empty() && finishInterruptedPack(path, &packError)) {
+      ::flock(t.fd, LOCK_UN);
+      ::close(t.fd);
+      t.fd = -1;
+      return open(path, mode);
+    }
+    if (why.empty()) why = path + ": " + packError;
+    close();
+    return t.fail(why);
+  }
   struct stat st {};
   ::fstat(t.fd, &st);
   std::string head(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), 65536), '\0');

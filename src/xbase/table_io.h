@@ -34,8 +34,18 @@ struct PackResult {
 
 // Writes the table without its flagged records (and a memo file holding only the memos of
 // the kept records) beside the old files, then renames them over the old ones: memo file
-// first, table last. The old table's lock stays held until the caller closes `fd`.
+// first, table last. A kept memo that cannot be read (a pointer past the end, a damaged or
+// missing memo file) stops the pack and leaves every file as it was; `error` says which
+// record and field and why. Once the new files are complete a marker file (packMarkerPath)
+// commits the pack; finishInterruptedPack completes the renames after a crash between them.
+// The old table's lock stays held until the caller closes `fd`.
 bool packTable(int fd, const DbfHeader& header, MemoFile* memo, const std::string& path,
                const std::string& memoPath, PackResult& result, std::string* error);
+
+// The marker beside `path` that says its packed files are complete ("QLN.DBF.packed~").
+std::string packMarkerPath(const std::string& path);
+// Finishes a pack that stopped after its marker was written (true when there was none).
+// The caller holds the table's lock.
+bool finishInterruptedPack(const std::string& path, std::string* error);
 
 }  // namespace quillon::xbase
