@@ -108,6 +108,7 @@ struct Table::Impl {
   bool viewDirty = true;
   std::uint64_t viewEnvGeneration = 0;
   std::uint64_t generation = 1;
+  std::uint64_t viewBuilds = 0;
 
   std::string lastEvalText;
   std::unique_ptr<Expression> lastEval;
@@ -233,11 +234,6 @@ struct Table::Impl {
     }
     tag.entries.insert(CdxKey{std::move(key), static_cast<std::uint32_t>(n)});
   }
-  void removeKey(Tag& tag, std::string_view bytes, long n) {
-    bool included = false;
-    std::string key = keyFor(tag, bytes, n, &included);
-    if (included) tag.entries.erase(CdxKey{std::move(key), static_cast<std::uint32_t>(n)});
-  }
 
   // ------------------------------------------------------------ the view
   bool visible(long n) const {
@@ -264,6 +260,7 @@ struct Table::Impl {
     positionOf.assign(count(), -1);
     for (size_t i = 0; i < view.size(); ++i) positionOf[view[i] - 1] = static_cast<std::int32_t>(i);
     viewDirty = false;
+    ++viewBuilds;
     if (viewEnvGeneration != env->generation()) ++generation;
     viewEnvGeneration = env->generation();
   }
@@ -286,25 +283,66 @@ struct Table::Impl {
     } catch (const ExpressionError&) {
       return view.size();
     }
-    CdxKey self{key, static_cast<std::uint32_t>(n)};
+    return insertionPoint(CdxKey{key, static_cast<std::uint32_t>(n)}).value_or(view.size());
+  }
+
+  // Where an entry of the current order would stand among the rows: by record number in
+  // natural order, by key (of each probed row, read from the file) in tag order. Nothing
+  // when a probed row cannot be read.
+  std::optional<size_t> insertionPoint(const CdxKey& self) const {
+    if (order == 0)
+      return std::upper_bound(view.begin(), view.end(), self.recNo) - view.begin();
+    const Tag& tag = *tags[order - 1];
     EntryLess less;
     size_t lo = 0, hi = view.size();
     std::string other;
     while (lo < hi) {
       size_t mid = (lo + hi) / 2;
       CdxKey probe{"", view[mid]};
-      if (readRecord(view[mid], other)) {
-        try {
-          probe.key = encodeKey(tag.key->evaluate(Context(*this, other, view[mid])), tag.keyType,
-                                tag.keyLength);
-        } catch (const ExpressionError&) {
-        }
+      if (!readRecord(view[mid], other)) return std::nullopt;
+      try {
+        probe.key = encodeKey(tag.key->evaluate(Context(*this, other, view[mid])), tag.keyType,
+                              tag.keyLength);
+      } catch (const ExpressionError&) {
+        return std::nullopt;
       }
       bool after = tag.info.descending ? less(probe, self) : less(self, probe);
       if (after) hi = mid;
       else lo = mid + 1;
     }
     return lo;
+  }
+
+  // A change of one record's row, applied to a view that is up to date instead of building
+  // the view again: an edit-and-skip walk over 100,000 records then stays linear.
+  // `shown` says whether the record belongs in the view now, `moved` whether its key in
+  // the current order changed.
+  void updateViewFor(long n, bool shown, bool moved, const std::string& key) {
+    ++generation;  // the row's contents changed in any case
+    if (viewDirty || viewEnvGeneration != env->generation()) {
+      viewDirty = true;
+      return;
+    }
+    if (static_cast<long>(positionOf.size()) < n) positionOf.resize(n, -1);
+    std::int32_t at = positionOf[n - 1];
+    bool wasShown = at >= 0;
+    if (wasShown == shown && !(shown && moved)) return;
+    if (wasShown) {
+      view.erase(view.begin() + at);
+      positionOf[n - 1] = -1;
+      renumberFrom(static_cast<size_t>(at));
+    }
+    if (!shown) return;
+    auto point = insertionPoint(CdxKey{key, static_cast<std::uint32_t>(n)});
+    if (!point) {
+      viewDirty = true;
+      return;
+    }
+    view.insert(view.begin() + static_cast<std::ptrdiff_t>(*point), static_cast<std::uint32_t>(n));
+    renumberFrom(*point);
+  }
+  void renumberFrom(size_t first) {
+    for (size_t i = first; i < view.size(); ++i) positionOf[view[i] - 1] = static_cast<std::int32_t>(i);
   }
 
   // ------------------------------------------------------------ moving
@@ -353,17 +391,29 @@ struct Table::Impl {
     }
     if (!writeRecord(recNo, buffer, false)) return false;
     headerDirty = true;
-    for (auto& tag : tags) {
-      removeKey(*tag, original, recNo);
-      addKey(*tag, buffer, recNo);
+    bool inOrder = true, moved = false;
+    std::string orderKey;
+    for (size_t i = 0; i < tags.size(); ++i) {
+      Tag& tag = *tags[i];
+      bool before = false, after = false;
+      std::string oldKey = keyFor(tag, original, recNo, &before);
+      std::string newKey = keyFor(tag, buffer, recNo, &after);
+      if (static_cast<int>(i) + 1 == order) {
+        inOrder = after;
+        orderKey = newKey;
+      }
+      if (before == after && oldKey == newKey) continue;  // the tag is as it was
+      if (before) tag.entries.erase(CdxKey{std::move(oldKey), static_cast<std::uint32_t>(recNo)});
+      addKey(tag, buffer, recNo);
+      cdxDirty = true;
+      if (static_cast<int>(i) + 1 == order) moved = true;
     }
-    if (!tags.empty()) cdxDirty = true;
     std::uint8_t s = buffer[0] == '*' ? 1 : 0;
     if (passesQuery(buffer, recNo)) s |= 2;
     state[recNo - 1] = s;
     original = buffer;
     dirty = false;
-    touchView();
+    updateViewFor(recNo, inOrder && visible(recNo), moved, orderKey);
     return true;
   }
 
@@ -896,6 +946,8 @@ std::uint64_t Table::viewGeneration() {
   return impl_->generation;
 }
 
+std::uint64_t Table::viewBuilds() const { return impl_->viewBuilds; }
+
 std::optional<Record> Table::record(long recNo) const {
   const Impl& t = *impl_;
   if (!isOpen() || recNo < 1 || recNo > t.count()) return std::nullopt;
@@ -990,9 +1042,14 @@ bool Table::appendBlank() {
     return false;
   }
   t.state.push_back(t.passesQuery(blank, n) ? 2 : 0);
-  for (auto& tag : t.tags) t.addKey(*tag, blank, n);
+  bool inOrder = true;
+  std::string orderKey;
+  for (size_t i = 0; i < t.tags.size(); ++i) {
+    t.addKey(*t.tags[i], blank, n);
+    if (static_cast<int>(i) + 1 == t.order) orderKey = t.keyFor(*t.tags[i], blank, n, &inOrder);
+  }
   if (!t.tags.empty()) t.cdxDirty = true;
-  t.touchView();
+  t.updateViewFor(n, inOrder && t.visible(n), false, orderKey);
   t.bof = false;
   return t.load(n);
 }
