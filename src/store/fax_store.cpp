@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "xbase/expression.h"
+#include "xbase/file_names.h"
 
 namespace quillon::store {
 
@@ -100,6 +101,10 @@ void FaxStore::closeAll() {
     if (t) t->close();
 }
 
+std::string FaxStore::tablePath(TableKind kind) const {
+  return xbase::existingPathAnyCase(pathOf(tableLayout(kind).dbfName));
+}
+
 bool FaxStore::makeTable(TableKind kind) {
   const auto& layout = tableLayout(kind);
   std::string path = pathOf(layout.dbfName);
@@ -131,13 +136,13 @@ bool tagUsable(const Table& table, const TableLayout& layout) {
 
 bool FaxStore::openTable(TableKind kind, Table& table) {
   const auto& layout = tableLayout(kind);
-  std::string dbf = pathOf(layout.dbfName);
+  std::string dbf = tablePath(kind);
   if (!fileExists(dbf) && !makeTable(kind)) return false;
   table.close();
   if (!table.open(dbf)) return false;
   // A missing .CDX, or one without our tag (foreign, damaged, other key), gets the tag made
   // again from the table before the query is set.
-  if (!fileExists(pathOf(layout.cdxName)) || !tagUsable(table, layout)) {
+  if (!fileExists(table.indexPath()) || !tagUsable(table, layout)) {
     if (!table.indexTag("", layout.tagName, layout.createKey, layout.descending, layout.forCondition)) {
       table.close();
       return false;

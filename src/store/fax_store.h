@@ -97,6 +97,9 @@ class FaxStore {
   const std::string& dataFolder() const { return dataFolder_; }
   xbase::Environment& environment() { return environment_; }
   std::string pathOf(const std::string& name) const { return dataFolder_ + name; }
+  // The table's .DBF in the data folder, found whatever the case of its name (qln.dbf);
+  // QLN.DBF etc. when there is none yet. Its .CDX and memo file are found the same way.
+  std::string tablePath(TableKind kind) const;
 
   // The tables the main window owns (FaxTable, RecTable, CoverTable, PhoneTable).
   Table& faxTable() { return *faxTable_; }

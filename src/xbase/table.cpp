@@ -19,6 +19,7 @@
 #include "xbase/dbf_header.h"
 #include "xbase/expression.h"
 #include "xbase/field_codec.h"
+#include "xbase/file_names.h"
 #include "xbase/index_key.h"
 #include "xbase/memo_file.h"
 #include "xbase/table_io.h"
@@ -30,30 +31,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string upperAscii(std::string_view s) { return upperLatin1(s); }
-
-std::string withExtension(const std::string& path, const char* ext) {
-  fs::path p(path);
-  std::string stem = p.stem().string();
-  // Keep the case style of the table's own extension (QLN.DBF -> QLN.CDX, a.dbf -> a.cdx).
-  std::string tableExt = p.extension().string();
-  bool lower = !tableExt.empty() && std::islower(static_cast<unsigned char>(tableExt.back()));
-  std::string e = ext;
-  if (lower) e = lowerLatin1(e);
-  return (p.parent_path() / (stem + e)).string();
-}
-
-// Finds the existing file for `path` regardless of the case of its extension.
-std::string existingCompanion(const std::string& tablePath, const char* ext) {
-  std::string preferred = withExtension(tablePath, ext);
-  std::error_code ec;
-  if (fs::exists(preferred, ec)) return preferred;
-  fs::path p(tablePath);
-  std::string other = (p.parent_path() / (p.stem().string() + lowerLatin1(ext))).string();
-  if (fs::exists(other, ec)) return other;
-  other = (p.parent_path() / (p.stem().string() + ext)).string();
-  if (fs::exists(other, ec)) return other;
-  return preferred;
-}
 
 struct EntryLess {
   bool operator()(const CdxKey& a, const CdxKey& b) const {
@@ -639,12 +616,12 @@ bool Table::create(const std::string& path, const std::vector<FieldDef>& fields,
   std::string bytes = serializeDbfHeader(header) + '\x1A';
   std::string err;
   if (header.hasMemo()) {
-    if (!writeFileReplacing(withExtension(path, ".FPT"), MemoFile::emptyFileBytes(), &err))
+    if (!writeFileReplacing(companionPath(path, ".FPT"), MemoFile::emptyFileBytes(), &err))
       return fail(err);
   }
   // A new table has no index: an old .CDX of the same name would describe other data.
   std::error_code ec;
-  fs::remove(existingCompanion(path, ".CDX"), ec);
+  fs::remove(companionPath(path, ".CDX"), ec);
   if (!writeFileReplacing(path, bytes, &err)) return fail(err);
   return true;
 }
@@ -700,11 +677,11 @@ bool Table::open(const std::string& path, OpenMode mode) {
   *t.offsets = t.header.offsets;
   t.fptPath.clear();
   if (t.header.hasMemo()) {
-    t.fptPath = existingCompanion(path, ".FPT");
+    t.fptPath = companionPath(path, ".FPT");
     if (!t.memo.open(t.fptPath, &err))
       t.problems.push_back(err + " (memo fields read as empty)");
   }
-  t.cdxPath = existingCompanion(path, ".CDX");
+  t.cdxPath = companionPath(path, ".CDX");
   t.alias = t.env->claimAlias(path, this);
   t.state.assign(t.count(), 0);
   t.loadIndex();
@@ -1102,7 +1079,7 @@ bool Table::replaceMemo(std::string_view field, std::string_view bytes) {
   if (!t.memo.isOpen()) {
     // A memo table whose .FPT is missing gets a fresh one.
     std::string err;
-    if (t.fptPath.empty()) t.fptPath = withExtension(t.path, ".FPT");
+    if (t.fptPath.empty()) t.fptPath = companionPath(t.path, ".FPT");
     std::error_code ec;
     if (fs::exists(t.fptPath, ec)) return t.fail("the memo file cannot be used");
     if (!MemoFile::create(t.fptPath, &err) || !t.memo.open(t.fptPath, &err)) return t.fail(err);
