@@ -672,6 +672,10 @@ bool Table::open(const std::string& path, OpenMode mode) {
     close();
     return t.fail(why);
   }
+  if (std::string shifted = recordShiftProblem(t.fd, *header); !shifted.empty()) {
+    close();
+    return t.fail(path + ": " + shifted);
+  }
   t.header = *header;
   *t.fields = t.header.fields;
   *t.offsets = t.header.offsets;

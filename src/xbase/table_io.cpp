@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -54,6 +55,71 @@ bool scanRecords(int fd, const DbfHeader& header, long first, long last,
       visit(n + i, std::string_view(chunk).substr(static_cast<size_t>(i) * length, length));
   }
   return true;
+}
+
+namespace {
+
+bool allOf(std::string_view s, std::string_view allowed) {
+  return s.find_first_not_of(allowed) == std::string_view::npos;
+}
+
+// Whether the bytes can be a record of this layout (character fields take anything).
+bool plausibleRecord(const DbfHeader& header, std::string_view rec) {
+  if (rec[0] != ' ' && rec[0] != '*') return false;
+  for (size_t i = 0; i < header.fields.size(); ++i) {
+    const FieldDef& f = header.fields[i];
+    std::string_view raw = rec.substr(header.offsets[i], f.width);
+    switch (f.type) {
+      case 'L': if (!allOf(raw, "TtFfYyNn? ")) return false; break;
+      case 'D': if (!allOf(raw, "0123456789") && !allOf(raw, " ")) return false; break;
+      case 'N': case 'F': if (!allOf(raw, "0123456789 .-+*")) return false; break;
+      case 'M':
+        if (!header.visualFox() && !allOf(raw, std::string_view("0123456789 \0", 12))) return false;
+        break;
+      default: break;
+    }
+  }
+  return true;
+}
+
+long implausibleRecords(int fd, const DbfHeader& header) {
+  long bad = 0;
+  if (!scanRecords(fd, header, 1, header.recordCount,
+                   [&](long, std::string_view rec) { bad += plausibleRecord(header, rec) ? 0 : 1; }))
+    return -1;
+  return bad;
+}
+
+}  // namespace
+
+std::string recordShiftProblem(int fd, const DbfHeader& header) {
+  std::uint64_t fitting = 32 + 32 * header.fields.size() + 1 + (header.visualFox() ? 263 : 0);
+  if (header.headerLength == fitting || header.recordCount == 0) return {};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < fitting) return {};
+  DbfHeader asFields = header;
+  asFields.headerLength = static_cast<std::uint16_t>(fitting);
+  asFields.recordCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+      header.recordCount, (static_cast<std::uint64_t>(st.st_size) - fitting) / header.recordLength));
+  std::string reason = "damaged table: the header length " + std::to_string(header.headerLength) +
+                       " does not fit its " + std::to_string(header.fields.size()) + " fields (" +
+                       std::to_string(fitting) + " expected) and shifts every record";
+  // The file's size: the header's record count fills it exactly (with or without the end
+  // mark) only at the right header length.
+  unsigned char count[4];
+  if (!preadAll(fd, count, 4, 4)) return {};
+  std::uint64_t stated = count[0] | count[1] << 8 | count[2] << 16 | std::uint64_t(count[3]) << 24;
+  auto fills = [&](std::uint64_t headerLength) {
+    std::uint64_t end = headerLength + stated * header.recordLength;
+    return static_cast<std::uint64_t>(st.st_size) == end || static_cast<std::uint64_t>(st.st_size) == end + 1;
+  };
+  if (fills(fitting) && !fills(header.headerLength)) return reason;
+  // The records' contents.
+  long wrong = implausibleRecords(fd, header);
+  long wrongAsFields = implausibleRecords(fd, asFields);
+  if (wrong <= 0 || wrongAsFields < 0 || wrongAsFields * 2 >= wrong) return {};
+  return reason + " (" + std::to_string(wrong) + " of " + std::to_string(header.recordCount) +
+         " records read wrong)";
 }
 
 std::optional<std::string> readFileBytes(const std::string& path, std::string* error) {

@@ -23,6 +23,13 @@ bool pwriteAll(int fd, const void* buffer, size_t size, std::uint64_t offset);
 bool scanRecords(int fd, const DbfHeader& header, long first, long last,
                  const std::function<void(long, std::string_view)>& visit);
 
+// A header length that does not fit the field list (32 + 32 per field + 1, and the 263-byte
+// backlink of Visual FoxPro) may be padding by another writer or damage that shifts every
+// record. It is damage when the records read at the stated length look wrong (delete flags,
+// logical, date, number and memo fields that cannot be) and read right at the length the
+// fields give. Returns the reason for refusing the table, or empty.
+std::string recordShiftProblem(int fd, const DbfHeader& header);
+
 std::optional<std::string> readFileBytes(const std::string& path, std::string* error);
 // Replaces the file through a temporary file and a rename.
 bool writeFileReplacing(const std::string& path, const std::string& bytes, std::string* error);
