@@ -169,12 +169,19 @@ bool FaxStore::openPhoneDBF(Table& table) { return openTable(TableKind::Phone, t
 
 namespace {
 
+// The list comes back as it was: same index order (so the next SetButtons keeps it rather
+// than switching to the tag and going to the first row) and the same current record (after
+// New, the new fax).
 bool reopenInPlace(FaxStore& store, TableKind kind) {
   Table& table = store.table(kind);
-  long recNo = table.isOpen() ? table.recNo() : 0;
+  bool wasOpen = table.isOpen();
+  long recNo = wasOpen ? table.recNo() : 0;
+  std::string tag;
+  if (wasOpen && table.indexOrd() > 0) tag = table.tags()[table.indexOrd() - 1].name;
   table.close();
   if (!store.openTable(kind, table)) return false;
   table.setQuery(kNotDeleted);
+  if (wasOpen) table.setOrder(tag.empty() ? 0 : table.tagArea(tag));  // errors ignored
   if (recNo > 0 && recNo <= table.recCount()) table.go(recNo);
   return true;
 }
