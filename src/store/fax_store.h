@@ -11,7 +11,8 @@
 // viewPosition(recno) finds the row of a record, viewGeneration() changes whenever the rows
 // may have changed (refresh the grid then).
 //
-// Field values are Latin-1 bytes; convert with QString::fromLatin1 / toLatin1 in the GUI.
+// Field values are code page 1252 bytes; convert with qtplatform/cp1252_text.h in the GUI and
+// platform/cp1252.h at the terminal (never QString::fromLatin1).
 #include <functional>
 #include <memory>
 #include <optional>

@@ -18,7 +18,7 @@
 //   changes and built again lazily after anything else changes, so a grid with 100,000 rows
 //   fetches row n in O(1): viewCount(), viewRecNo(n), viewPosition(recno),
 //   goViewPosition(n), and record(recno) to read a row without moving.
-// - Text is Latin-1 bytes as stored (character fields blank-padded to their width).
+// - Text is code page 1252 bytes as stored (character fields blank-padded to their width).
 #include <cstdint>
 #include <memory>
 #include <optional>
