@@ -5,12 +5,13 @@
 
 #include <climits>
 
+#include "qtplatform/cp1252_text.h"
 #include "xbase/date.h"
 
 namespace quillon::app {
 
 namespace {
-QString trimmedLatin1(const std::string& bytes) { return QString::fromLatin1(bytes).trimmed(); }
+QString trimmedText(const std::string& bytes) { return qtplatform::fromCp1252(bytes).trimmed(); }
 
 QString dateText(const std::string& stored) {
   xbase::Date d = xbase::Date::fromDtos(stored);
@@ -80,7 +81,7 @@ QStringList FaxListModel::format(const ListRow& row) const {
     switch (column.kind) {
       case ListColumn::Kind::Text:
       case ListColumn::Kind::Number:
-        out << trimmedLatin1(raw);
+        out << trimmedText(raw);
         break;
       case ListColumn::Kind::Date:
         out << dateText(raw);

@@ -15,7 +15,7 @@ namespace quillon::app {
 struct ListRow {
   long recNo = 0;
   bool deleted = false;
-  std::vector<std::string> values;  // Latin-1, in the order of the source's field names
+  std::vector<std::string> values;  // code page 1252, in the order of the source's field names
 };
 
 class ListSource {

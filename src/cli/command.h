@@ -19,6 +19,11 @@ struct CommandContext {
   bool hasFlag(const std::string& flag) const;
 };
 
+// A word typed on the command line as engine text (code page 1252): the terminal's UTF-8 is
+// converted; a word that is not UTF-8 is taken as code page 1252 bytes already. File names
+// stay as typed.
+std::string engineText(const std::string& argument);
+
 struct Command {
   const char* name;
   const char* usage;    // e.g. "settings [--data-dir DIR] [--json]"

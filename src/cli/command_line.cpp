@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/command.h"
+#include "platform/cp1252.h"
 #include "platform/data_folder.h"
 #include "platform/version.h"
 
@@ -31,6 +32,10 @@ std::string CommandContext::dataFolder() {
   if (!choice.notice.empty()) err << choice.notice << "\n";
   platform::setDataFolder(choice.path);
   return choice.path;
+}
+
+std::string engineText(const std::string& argument) {
+  return platform::isValidUtf8(argument) ? platform::utf8ToCp1252(argument) : argument;
 }
 
 bool CommandContext::hasFlag(const std::string& flag) const {

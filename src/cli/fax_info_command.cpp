@@ -8,7 +8,7 @@
 #include "faximage/fax_file.h"
 #include "faximage/fax_unpacker.h"
 #include "platform/json_text.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "errors/error_codes.h"
 
 namespace quillon::cli {
@@ -42,8 +42,8 @@ int info(CommandContext& c) {
           << ", \"date\": \"" << dateText(header.dateTime) << "\", \"pageCount\": " << header.pageCount
           << ", \"firstPageOffset\": " << header.firstPageOffset << ", \"pages\": [";
   } else {
-    c.out << "File:        " << platform::latin1ToUtf8(file) << "\nStation ID:  "
-          << platform::latin1ToUtf8(header.stationId) << "\nDate:        " << dateText(header.dateTime)
+    c.out << "File:        " << platform::cp1252ToUtf8(file) << "\nStation ID:  "
+          << platform::cp1252ToUtf8(header.stationId) << "\nDate:        " << dateText(header.dateTime)
           << "\nPages:       " << header.pageCount << "\n";
   }
   TApdFaxUnpacker unpacker;

@@ -4,7 +4,7 @@
 
 #include "cli/command.h"
 #include "platform/json_text.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "platform/version.h"
 #include "settings/settings_store.h"
 
@@ -34,7 +34,7 @@ std::vector<Entry> effectiveValues(const settings::SettingsStore& store) {
             e.text = v ? "1" : "0";
             e.json = v ? "true" : "false";
           } else {
-            e.text = platform::latin1ToUtf8(v);
+            e.text = platform::cp1252ToUtf8(v);
             e.json = jsonString(v);
           }
         },

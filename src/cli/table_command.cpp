@@ -27,7 +27,7 @@ int runTableCommand(CommandContext& context) {
   for (size_t i = 1; i < a.size(); ++i) {
     if (a[i] == "--all") options.all = true;
     else if (a[i] == "--json") options.json = true;
-    else if (a[i] == "--tag" && i + 1 < a.size()) options.tag = a[++i];
+    else if (a[i] == "--tag" && i + 1 < a.size()) options.tag = engineText(a[++i]);
     else if (a[i].rfind("--", 0) == 0) {
       context.err << "quillon table: unknown option '" << a[i] << "'\n" << kUsage;
       return 2;
@@ -37,8 +37,8 @@ int runTableCommand(CommandContext& context) {
   if (verb == "dump" && words.size() == 1)
     return store::dumpTableTool(words[0], options, context.out, context.err);
   if (verb == "query" && words.size() == 2)
-    return store::queryTableTool(words[0], words[1], options.all, options.json, context.out,
-                                 context.err);
+    return store::queryTableTool(words[0], engineText(words[1]), options.all, options.json,
+                                 context.out, context.err);
   if (verb == "check" && words.size() == 1)
     return store::checkTableTool(words[0], context.out, context.err);
   if (verb == "rebuild" && words.empty())

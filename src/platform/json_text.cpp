@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 
 namespace quillon::platform {
 
-std::string jsonString(std::string_view latin1) {
+std::string jsonString(std::string_view text) {
   std::string out = "\"";
-  for (char ch : latin1ToUtf8(latin1)) {
+  for (char ch : cp1252ToUtf8(text)) {
     unsigned char c = static_cast<unsigned char>(ch);
     if (c == '"' || c == '\\') {
       out += '\\';

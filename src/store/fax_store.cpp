@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "xbase/expression.h"
+#include "xbase/file_names.h"
 
 namespace quillon::store {
 
@@ -100,6 +101,10 @@ void FaxStore::closeAll() {
     if (t) t->close();
 }
 
+std::string FaxStore::tablePath(TableKind kind) const {
+  return xbase::existingPathAnyCase(pathOf(tableLayout(kind).dbfName));
+}
+
 bool FaxStore::makeTable(TableKind kind) {
   const auto& layout = tableLayout(kind);
   std::string path = pathOf(layout.dbfName);
@@ -131,13 +136,13 @@ bool tagUsable(const Table& table, const TableLayout& layout) {
 
 bool FaxStore::openTable(TableKind kind, Table& table) {
   const auto& layout = tableLayout(kind);
-  std::string dbf = pathOf(layout.dbfName);
+  std::string dbf = tablePath(kind);
   if (!fileExists(dbf) && !makeTable(kind)) return false;
   table.close();
   if (!table.open(dbf)) return false;
   // A missing .CDX, or one without our tag (foreign, damaged, other key), gets the tag made
   // again from the table before the query is set.
-  if (!fileExists(pathOf(layout.cdxName)) || !tagUsable(table, layout)) {
+  if (!fileExists(table.indexPath()) || !tagUsable(table, layout)) {
     if (!table.indexTag("", layout.tagName, layout.createKey, layout.descending, layout.forCondition)) {
       table.close();
       return false;
@@ -164,12 +169,19 @@ bool FaxStore::openPhoneDBF(Table& table) { return openTable(TableKind::Phone, t
 
 namespace {
 
+// The list comes back as it was: same index order (so the next SetButtons keeps it rather
+// than switching to the tag and going to the first row) and the same current record (after
+// New, the new fax).
 bool reopenInPlace(FaxStore& store, TableKind kind) {
   Table& table = store.table(kind);
-  long recNo = table.isOpen() ? table.recNo() : 0;
+  bool wasOpen = table.isOpen();
+  long recNo = wasOpen ? table.recNo() : 0;
+  std::string tag;
+  if (wasOpen && table.indexOrd() > 0) tag = table.tags()[table.indexOrd() - 1].name;
   table.close();
   if (!store.openTable(kind, table)) return false;
   table.setQuery(kNotDeleted);
+  if (wasOpen) table.setOrder(tag.empty() ? 0 : table.tagArea(tag));  // errors ignored
   if (recNo > 0 && recNo <= table.recCount()) table.go(recNo);
   return true;
 }
@@ -357,7 +369,7 @@ std::string FaxStore::matchCondition(const std::string& field, const std::string
   return literal + "$ALLTRIM(UPPER(" + field + "))";
 }
 
-bool FaxStore::rebuildIndexes(const ProgressFn& progress) {
+bool FaxStore::rebuildIndexes(const ProgressFn& progress, std::vector<std::string>* problems) {
   struct Step {
     TableKind kind;
     const char* removing;
@@ -374,25 +386,35 @@ bool FaxStore::rebuildIndexes(const ProgressFn& progress) {
        "Rebuilding COVER file indexes"},
   };
   bool allOk = true;
+  auto problem = [&](const Table& t, TableKind kind, const std::string& what) {
+    allOk = false;
+    if (!problems) return;
+    std::string name = t.path().empty() ? tableLayout(kind).dbfName
+                                        : fs::path(t.path()).filename().string();
+    problems->push_back(name + ": " + what + (t.lastError().empty() ? "" : ": " + t.lastError()));
+  };
   for (const auto& step : steps) {
     Table& t = table(step.kind);
     const auto& layout = tableLayout(step.kind);
     if (step.kind == TableKind::Phone || step.kind == TableKind::Cover || !t.isOpen()) {
       if (!openTable(step.kind, t)) {
+        problem(t, step.kind, "cannot be opened");
         if (step.kind == TableKind::Cover) return false;
-        allOk = false;
         continue;
       }
     }
     std::string query = t.dbFilter();
+    std::string index = t.indexPath();
     t.closeIndexes();
     std::error_code ec;
-    fs::remove(pathOf(layout.cdxName), ec);
+    fs::remove(index, ec);
     if (progress) progress(step.removing);
-    if (!t.pack()) t.pack();
+    // A table that cannot be packed (a memo it cannot read) stays as it is: nothing is
+    // dropped, the problem is reported, and its tag is rebuilt all the same.
+    if (!t.pack() && !t.pack()) problem(t, step.kind, "not packed");
     if (progress) progress(step.rebuilding);
     if (!t.indexTag("", layout.tagName, layout.rebuildKey, layout.descending, layout.forCondition))
-      allOk = false;
+      problem(t, step.kind, "index not rebuilt");
     t.setQuery(query);
     t.goTop();
     if (step.kind == TableKind::Phone || step.kind == TableKind::Cover) t.close();

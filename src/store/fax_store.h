@@ -11,7 +11,8 @@
 // viewPosition(recno) finds the row of a record, viewGeneration() changes whenever the rows
 // may have changed (refresh the grid then).
 //
-// Field values are Latin-1 bytes; convert with QString::fromLatin1 / toLatin1 in the GUI.
+// Field values are code page 1252 bytes; convert with qtplatform/cp1252_text.h in the GUI and
+// platform/cp1252.h at the terminal (never QString::fromLatin1).
 #include <functional>
 #include <memory>
 #include <optional>
@@ -97,6 +98,9 @@ class FaxStore {
   const std::string& dataFolder() const { return dataFolder_; }
   xbase::Environment& environment() { return environment_; }
   std::string pathOf(const std::string& name) const { return dataFolder_ + name; }
+  // The table's .DBF in the data folder, found whatever the case of its name (qln.dbf);
+  // QLN.DBF etc. when there is none yet. Its .CDX and memo file are found the same way.
+  std::string tablePath(TableKind kind) const;
 
   // The tables the main window owns (FaxTable, RecTable, CoverTable, PhoneTable).
   Table& faxTable() { return *faxTable_; }
@@ -172,9 +176,12 @@ class FaxStore {
                                     bool exact);
   // The index rebuild: sent, received, phone, cover: open (creating missing tables), close
   // indexes, delete the .CDX, pack (one retry), recreate the tag with its rebuild key and make
-  // it the order; phone and cover closed afterwards. False when the cover table could not
-  // be opened or a tag could not be made.
-  bool rebuildIndexes(const ProgressFn& progress = {});
+  // it the order; phone and cover closed afterwards. A table that cannot be packed (a memo
+  // it cannot read) is left as it is. False when a table could not be opened or packed or a
+  // tag could not be made; `problems` then gets one line per fault naming the table and why
+  // (for example "QLN.DBF: not packed: cannot pack ...: record 3 field RTFCOVER: memo at
+  // block 9 runs past the end of the memo file (the table is left as it is)").
+  bool rebuildIndexes(const ProgressFn& progress = {}, std::vector<std::string>* problems = nullptr);
 
  private:
   std::string dataFolder_;

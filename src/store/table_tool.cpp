@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "platform/json_text.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "store/fax_store.h"
 #include "xbase/cdx_file.h"
 #include "xbase/dbf_header.h"
@@ -38,7 +38,7 @@ void fieldValue(Table& t, const xbase::Record& r, const FieldDef& f, std::string
     case 'M': case 'G': case 'P': {
       std::string memo = t.memoAt(r.recNo(), f.name);
       asJson = platform::jsonString(memo);
-      asText = platform::latin1ToUtf8(memo);
+      asText = platform::cp1252ToUtf8(memo);
       return;
     }
     case 'D': {
@@ -63,7 +63,7 @@ void fieldValue(Table& t, const xbase::Record& r, const FieldDef& f, std::string
     default: {
       std::string s = r.getTrimmed(f.name);
       asJson = platform::jsonString(s);
-      asText = platform::latin1ToUtf8(s);
+      asText = platform::cp1252ToUtf8(s);
     }
   }
 }
@@ -247,7 +247,9 @@ int rebuildTool(const std::string& dataFolder, std::ostream& out, std::ostream& 
     err << "quillon table: cannot open the fax tables in " << dataFolder << "\n";
     return 1;
   }
-  bool ok = store.rebuildIndexes([&](const std::string& line) { out << line << "\n"; });
+  std::vector<std::string> problems;
+  bool ok = store.rebuildIndexes([&](const std::string& line) { out << line << "\n"; }, &problems);
+  for (const auto& p : problems) err << "quillon table: " << p << "\n";
   if (!ok) err << "quillon table: the rebuild did not complete\n";
   return ok ? 0 : 1;
 }

@@ -82,6 +82,8 @@ bool MemoFile::open(const std::string& path, std::string* error) {
   return true;
 }
 
+bool MemoFile::sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
 void MemoFile::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

@@ -33,6 +33,7 @@ class MemoFile {
   // unused space; pack gives the space back.
   std::optional<std::uint32_t> write(std::string_view data, std::string* error);
   std::uint32_t blockSize() const { return blockSize_; }
+  bool sync();  // flushes the file to the disk
   // The bytes of an empty memo file.
   static std::string emptyFileBytes(std::uint32_t blockSize = kFptBlockSize);
 

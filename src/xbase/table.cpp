@@ -19,6 +19,7 @@
 #include "xbase/dbf_header.h"
 #include "xbase/expression.h"
 #include "xbase/field_codec.h"
+#include "xbase/file_names.h"
 #include "xbase/index_key.h"
 #include "xbase/memo_file.h"
 #include "xbase/table_io.h"
@@ -30,30 +31,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string upperAscii(std::string_view s) { return upperLatin1(s); }
-
-std::string withExtension(const std::string& path, const char* ext) {
-  fs::path p(path);
-  std::string stem = p.stem().string();
-  // Keep the case style of the table's own extension (QLN.DBF -> QLN.CDX, a.dbf -> a.cdx).
-  std::string tableExt = p.extension().string();
-  bool lower = !tableExt.empty() && std::islower(static_cast<unsigned char>(tableExt.back()));
-  std::string e = ext;
-  if (lower) e = lowerLatin1(e);
-  return (p.parent_path() / (stem + e)).string();
-}
-
-// Finds the existing file for `path` regardless of the case of its extension.
-std::string existingCompanion(const std::string& tablePath, const char* ext) {
-  std::string preferred = withExtension(tablePath, ext);
-  std::error_code ec;
-  if (fs::exists(preferred, ec)) return preferred;
-  fs::path p(tablePath);
-  std::string other = (p.parent_path() / (p.stem().string() + lowerLatin1(ext))).string();
-  if (fs::exists(other, ec)) return other;
-  other = (p.parent_path() / (p.stem().string() + ext)).string();
-  if (fs::exists(other, ec)) return other;
-  return preferred;
-}
 
 struct EntryLess {
   bool operator()(const CdxKey& a, const CdxKey& b) const {
@@ -108,6 +85,7 @@ struct Table::Impl {
   bool viewDirty = true;
   std::uint64_t viewEnvGeneration = 0;
   std::uint64_t generation = 1;
+  std::uint64_t viewBuilds = 0;
 
   std::string lastEvalText;
   std::unique_ptr<Expression> lastEval;
@@ -233,11 +211,6 @@ struct Table::Impl {
     }
     tag.entries.insert(CdxKey{std::move(key), static_cast<std::uint32_t>(n)});
   }
-  void removeKey(Tag& tag, std::string_view bytes, long n) {
-    bool included = false;
-    std::string key = keyFor(tag, bytes, n, &included);
-    if (included) tag.entries.erase(CdxKey{std::move(key), static_cast<std::uint32_t>(n)});
-  }
 
   // ------------------------------------------------------------ the view
   bool visible(long n) const {
@@ -264,6 +237,7 @@ struct Table::Impl {
     positionOf.assign(count(), -1);
     for (size_t i = 0; i < view.size(); ++i) positionOf[view[i] - 1] = static_cast<std::int32_t>(i);
     viewDirty = false;
+    ++viewBuilds;
     if (viewEnvGeneration != env->generation()) ++generation;
     viewEnvGeneration = env->generation();
   }
@@ -286,25 +260,66 @@ struct Table::Impl {
     } catch (const ExpressionError&) {
       return view.size();
     }
-    CdxKey self{key, static_cast<std::uint32_t>(n)};
+    return insertionPoint(CdxKey{key, static_cast<std::uint32_t>(n)}).value_or(view.size());
+  }
+
+  // Where an entry of the current order would stand among the rows: by record number in
+  // natural order, by key (of each probed row, read from the file) in tag order. Nothing
+  // when a probed row cannot be read.
+  std::optional<size_t> insertionPoint(const CdxKey& self) const {
+    if (order == 0)
+      return std::upper_bound(view.begin(), view.end(), self.recNo) - view.begin();
+    const Tag& tag = *tags[order - 1];
     EntryLess less;
     size_t lo = 0, hi = view.size();
     std::string other;
     while (lo < hi) {
       size_t mid = (lo + hi) / 2;
       CdxKey probe{"", view[mid]};
-      if (readRecord(view[mid], other)) {
-        try {
-          probe.key = encodeKey(tag.key->evaluate(Context(*this, other, view[mid])), tag.keyType,
-                                tag.keyLength);
-        } catch (const ExpressionError&) {
-        }
+      if (!readRecord(view[mid], other)) return std::nullopt;
+      try {
+        probe.key = encodeKey(tag.key->evaluate(Context(*this, other, view[mid])), tag.keyType,
+                              tag.keyLength);
+      } catch (const ExpressionError&) {
+        return std::nullopt;
       }
       bool after = tag.info.descending ? less(probe, self) : less(self, probe);
       if (after) hi = mid;
       else lo = mid + 1;
     }
     return lo;
+  }
+
+  // A change of one record's row, applied to a view that is up to date instead of building
+  // the view again: an edit-and-skip walk over 100,000 records then stays linear.
+  // `shown` says whether the record belongs in the view now, `moved` whether its key in
+  // the current order changed.
+  void updateViewFor(long n, bool shown, bool moved, const std::string& key) {
+    ++generation;  // the row's contents changed in any case
+    if (viewDirty || viewEnvGeneration != env->generation()) {
+      viewDirty = true;
+      return;
+    }
+    if (static_cast<long>(positionOf.size()) < n) positionOf.resize(n, -1);
+    std::int32_t at = positionOf[n - 1];
+    bool wasShown = at >= 0;
+    if (wasShown == shown && !(shown && moved)) return;
+    if (wasShown) {
+      view.erase(view.begin() + at);
+      positionOf[n - 1] = -1;
+      renumberFrom(static_cast<size_t>(at));
+    }
+    if (!shown) return;
+    auto point = insertionPoint(CdxKey{key, static_cast<std::uint32_t>(n)});
+    if (!point) {
+      viewDirty = true;
+      return;
+    }
+    view.insert(view.begin() + static_cast<std::ptrdiff_t>(*point), static_cast<std::uint32_t>(n));
+    renumberFrom(*point);
+  }
+  void renumberFrom(size_t first) {
+    for (size_t i = first; i < view.size(); ++i) positionOf[view[i] - 1] = static_cast<std::int32_t>(i);
   }
 
   // ------------------------------------------------------------ moving
@@ -353,17 +368,29 @@ struct Table::Impl {
     }
     if (!writeRecord(recNo, buffer, false)) return false;
     headerDirty = true;
-    for (auto& tag : tags) {
-      removeKey(*tag, original, recNo);
-      addKey(*tag, buffer, recNo);
+    bool inOrder = true, moved = false;
+    std::string orderKey;
+    for (size_t i = 0; i < tags.size(); ++i) {
+      Tag& tag = *tags[i];
+      bool before = false, after = false;
+      std::string oldKey = keyFor(tag, original, recNo, &before);
+      std::string newKey = keyFor(tag, buffer, recNo, &after);
+      if (static_cast<int>(i) + 1 == order) {
+        inOrder = after;
+        orderKey = newKey;
+      }
+      if (before == after && oldKey == newKey) continue;  // the tag is as it was
+      if (before) tag.entries.erase(CdxKey{std::move(oldKey), static_cast<std::uint32_t>(recNo)});
+      addKey(tag, buffer, recNo);
+      cdxDirty = true;
+      if (static_cast<int>(i) + 1 == order) moved = true;
     }
-    if (!tags.empty()) cdxDirty = true;
     std::uint8_t s = buffer[0] == '*' ? 1 : 0;
     if (passesQuery(buffer, recNo)) s |= 2;
     state[recNo - 1] = s;
     original = buffer;
     dirty = false;
-    touchView();
+    updateViewFor(recNo, inOrder && visible(recNo), moved, orderKey);
     return true;
   }
 
@@ -589,12 +616,12 @@ bool Table::create(const std::string& path, const std::vector<FieldDef>& fields,
   std::string bytes = serializeDbfHeader(header) + '\x1A';
   std::string err;
   if (header.hasMemo()) {
-    if (!writeFileReplacing(withExtension(path, ".FPT"), MemoFile::emptyFileBytes(), &err))
+    if (!writeFileReplacing(companionPath(path, ".FPT"), MemoFile::emptyFileBytes(), &err))
       return fail(err);
   }
   // A new table has no index: an old .CDX of the same name would describe other data.
   std::error_code ec;
-  fs::remove(existingCompanion(path, ".CDX"), ec);
+  fs::remove(companionPath(path, ".CDX"), ec);
   if (!writeFileReplacing(path, bytes, &err)) return fail(err);
   return true;
 }
@@ -614,6 +641,23 @@ bool Table::open(const std::string& path, OpenMode mode) {
     t.fd = -1;
     return t.fail(path + " is in use by another program or window");
   }
+  // A pack that was stopped between its renames is finished first (we hold the lock now).
+  std::string packError;
+  if (::access(packMarkerPath(path).c_str(), F_OK) == 0) {
+    std::string why = mode == OpenMode::ReadOnly
+                          ? path + ": an interrupted pack is not finished yet (open the table "
+                                   "for writing to finish it)"
+                          : "";
+    if (why.empty() && finishInterruptedPack(path, &packError)) {
+      ::flock(t.fd, LOCK_UN);
+      ::close(t.fd);
+      t.fd = -1;
+      return open(path, mode);
+    }
+    if (why.empty()) why = path + ": " + packError;
+    close();
+    return t.fail(why);
+  }
   struct stat st {};
   ::fstat(t.fd, &st);
   std::string head(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), 65536), '\0');
@@ -628,16 +672,20 @@ bool Table::open(const std::string& path, OpenMode mode) {
     close();
     return t.fail(why);
   }
+  if (std::string shifted = recordShiftProblem(t.fd, *header); !shifted.empty()) {
+    close();
+    return t.fail(path + ": " + shifted);
+  }
   t.header = *header;
   *t.fields = t.header.fields;
   *t.offsets = t.header.offsets;
   t.fptPath.clear();
   if (t.header.hasMemo()) {
-    t.fptPath = existingCompanion(path, ".FPT");
+    t.fptPath = companionPath(path, ".FPT");
     if (!t.memo.open(t.fptPath, &err))
       t.problems.push_back(err + " (memo fields read as empty)");
   }
-  t.cdxPath = existingCompanion(path, ".CDX");
+  t.cdxPath = companionPath(path, ".CDX");
   t.alias = t.env->claimAlias(path, this);
   t.state.assign(t.count(), 0);
   t.loadIndex();
@@ -879,6 +927,8 @@ std::uint64_t Table::viewGeneration() {
   return impl_->generation;
 }
 
+std::uint64_t Table::viewBuilds() const { return impl_->viewBuilds; }
+
 std::optional<Record> Table::record(long recNo) const {
   const Impl& t = *impl_;
   if (!isOpen() || recNo < 1 || recNo > t.count()) return std::nullopt;
@@ -973,9 +1023,14 @@ bool Table::appendBlank() {
     return false;
   }
   t.state.push_back(t.passesQuery(blank, n) ? 2 : 0);
-  for (auto& tag : t.tags) t.addKey(*tag, blank, n);
+  bool inOrder = true;
+  std::string orderKey;
+  for (size_t i = 0; i < t.tags.size(); ++i) {
+    t.addKey(*t.tags[i], blank, n);
+    if (static_cast<int>(i) + 1 == t.order) orderKey = t.keyFor(*t.tags[i], blank, n, &inOrder);
+  }
   if (!t.tags.empty()) t.cdxDirty = true;
-  t.touchView();
+  t.updateViewFor(n, inOrder && t.visible(n), false, orderKey);
   t.bof = false;
   return t.load(n);
 }
@@ -1028,7 +1083,7 @@ bool Table::replaceMemo(std::string_view field, std::string_view bytes) {
   if (!t.memo.isOpen()) {
     // A memo table whose .FPT is missing gets a fresh one.
     std::string err;
-    if (t.fptPath.empty()) t.fptPath = withExtension(t.path, ".FPT");
+    if (t.fptPath.empty()) t.fptPath = companionPath(t.path, ".FPT");
     std::error_code ec;
     if (fs::exists(t.fptPath, ec)) return t.fail("the memo file cannot be used");
     if (!MemoFile::create(t.fptPath, &err) || !t.memo.open(t.fptPath, &err)) return t.fail(err);

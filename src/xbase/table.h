@@ -14,10 +14,11 @@
 //   is recCount() + 1 and eof() is true.
 // - The *view* is the ordered list of record numbers that the current order (tag or natural)
 //   walks, less records the query rejects and, with the environment's Deleted setting on,
-//   less records flagged deleted. It is kept in memory and refreshed lazily after a change,
-//   so a grid with 100,000 rows fetches row n in O(1): viewCount(), viewRecNo(n),
-//   viewPosition(recno), goViewPosition(n), and record(recno) to read a row without moving.
-// - Text is Latin-1 bytes as stored (character fields blank-padded to their width).
+//   less records flagged deleted. It is kept in memory, updated in place when one record
+//   changes and built again lazily after anything else changes, so a grid with 100,000 rows
+//   fetches row n in O(1): viewCount(), viewRecNo(n), viewPosition(recno),
+//   goViewPosition(n), and record(recno) to read a row without moving.
+// - Text is code page 1252 bytes as stored (character fields blank-padded to their width).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -129,6 +130,9 @@ class Table {
   long viewPosition(long recNo);     // -1 when the record is not in the view
   bool goViewPosition(long position);
   std::uint64_t viewGeneration();    // changes whenever the view may have changed
+  // How often the view was built whole. An edit of one record updates the view in place
+  // (order, query and Deleted setting unchanged), so stepping and editing stays linear.
+  std::uint64_t viewBuilds() const;
   std::optional<Record> record(long recNo) const;  // read a record without moving
 
   // ---- the current record (sx_GetRecord and friends)

@@ -22,7 +22,7 @@ TEST(FaxListModel, OutgoingColumnsAndCalculatedFields) {
   FakeListSource source;
   // SENT, DATESENT, TIMESENT, RECIPIENT, PHONE, PAGES, SUBJECT, LASTRESULT as stored
   source.rows.push_back({1, false, {"T", "20261208", "14:05", "Smith & Co\xE9    ", "555 1234   ", " 3", "Report  ", "Sent   "}});
-  source.rows.push_back({2, true, {"F", "        ", "     ", "Jones", "555", " 0", "Draft", "Busy"}});
+  source.rows.push_back({2, true, {"F", "        ", "     ", "Jones", "555", " 0", "Draft \x80\x96 \x93q\x94\x81", "Busy"}});
   app::FaxListModel model(app::outgoingListLayout(), source);
 
   QStringList labels;
@@ -36,7 +36,9 @@ TEST(FaxListModel, OutgoingColumnsAndCalculatedFields) {
   EXPECT_EQ(model.text(1, columnOf(model, "Sent")), "No ");  // three characters
   EXPECT_EQ(model.text(0, columnOf(model, "ISDELETED")), "No ");
   EXPECT_EQ(model.text(1, columnOf(model, "ISDELETED")), "Yes");
-  EXPECT_EQ(model.text(0, columnOf(model, "Recipient")), QString::fromUtf8("Smith & Co\u00e9"));  // Latin-1
+  EXPECT_EQ(model.text(0, columnOf(model, "Recipient")), QString::fromUtf8("Smith & Co\u00e9"));
+  // Code page 1252: euro sign, en dash, curly quotes; an undefined position stays itself.
+  EXPECT_EQ(model.text(1, columnOf(model, "Subject")), QString::fromUtf8("Draft \u20ac\u2013 \u201cq\u201d\u0081"));
   EXPECT_EQ(model.text(0, columnOf(model, "Pages")), "3");
   EXPECT_EQ(model.text(0, columnOf(model, "Date Sent")),
             QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat));

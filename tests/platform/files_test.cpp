@@ -9,7 +9,7 @@
 #include "platform/data_folder.h"
 #include "platform/file_io.h"
 #include "platform/json_text.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "support/temp_dir.h"
 
 using namespace quillon::platform;
@@ -69,14 +69,32 @@ TEST(FileIo, FailuresNameTheFileAndMissingFilesReadAsNothing) {
   }
 }
 
-TEST(Latin1, ConvertsBothWaysAndReplacesWhatLatin1CannotHold) {
-  EXPECT_EQ(latin1ToUtf8("Jos\xe9 \xff"), "Jos\xc3\xa9 \xc3\xbf");
-  EXPECT_EQ(utf8ToLatin1("Jos\xc3\xa9 \xc3\xbf"), "Jos\xe9 \xff");
-  EXPECT_EQ(utf8ToLatin1("\xe2\x82\xac"), "?");  // the euro sign is not in Latin-1
-  EXPECT_EQ(utf8ToLatin1("a\xc3"), "a?");        // cut sequence
-  EXPECT_EQ(utf8ToLatin1("\x80z"), "?z");
+TEST(Cp1252, ConvertsBothWaysWithTheWindowsCharactersAt0x80To0x9F) {
+  EXPECT_EQ(cp1252ToUtf8("Jos\xe9 \xff"), "Jos\xc3\xa9 \xc3\xbf");
+  EXPECT_EQ(utf8ToCp1252("Jos\xc3\xa9 \xc3\xbf"), "Jos\xe9 \xff");
+  // Euro sign, en dash, curly double quotes, S with caron, Y with diaeresis.
+  EXPECT_EQ(cp1252ToUtf8("\x80\x96\x93\x94\x8a\x9f"),
+            "\xe2\x82\xac\xe2\x80\x93\xe2\x80\x9c\xe2\x80\x9d\xc5\xa0\xc5\xb8");
+  EXPECT_EQ(utf8ToCp1252("\xe2\x82\xac 5 \xe2\x80\x94 \xe2\x80\x98x\xe2\x80\x99"), "\x80 5 \x97 \x91x\x92");
+  EXPECT_EQ(cp1252ToUnicode(0x80), U'\u20AC');
+  EXPECT_EQ(unicodeToCp1252(U'\u2122'), 0x99);
+  // Every byte round-trips, the five undefined positions as the control characters.
+  for (int b = 0; b < 256; ++b) {
+    std::string one(1, static_cast<char>(b));
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(one)), one) << b;
+  }
+  EXPECT_EQ(cp1252ToUtf8("\x81\x9d"), "\xc2\x81\xc2\x9d");
+  // What code page 1252 cannot hold, and malformed UTF-8, become '?'.
+  EXPECT_EQ(utf8ToCp1252("\xc2\x80"), "?");           // U+0080: its byte is the euro sign
+  EXPECT_EQ(utf8ToCp1252("\xe2\x82\xad \xf0\x9f\x98\x80"), "? ?");
+  EXPECT_EQ(utf8ToCp1252("a\xc3"), "a?");             // cut sequence
+  EXPECT_EQ(utf8ToCp1252("\x80z"), "?z");
+  EXPECT_EQ(utf8ToCp1252("\xc0\xaf"), "??");          // overlong '/'
+  EXPECT_TRUE(isValidUtf8("J\xc3\xbcrgen \xe2\x82\xac"));
+  EXPECT_FALSE(isValidUtf8("J\xfcrgen"));
 }
 
 TEST(JsonText, QuotesEscapesAndConvertsToUtf8) {
   EXPECT_EQ(jsonString("Jos\xe9 \"J\" \\ \x01\n"), "\"Jos\xc3\xa9 \\\"J\\\" \\\\ \\u0001\\u000a\"");
+  EXPECT_EQ(jsonString("\x80"), "\"\xe2\x82\xac\"");
 }

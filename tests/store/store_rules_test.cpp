@@ -231,7 +231,7 @@ TEST_F(StoreRules, ReopenInPlaceAndAForeignTagOfTheSameName) {
   ASSERT_TRUE(store->faxTableCloseAndOpen());
   EXPECT_EQ(t.recCount(), 3);
   EXPECT_EQ(t.recNo(), 2);
-  EXPECT_EQ(names(t, "RECIPIENT"), (Names{"a", "b", "never"}));  // natural order after a reopen
+  EXPECT_EQ(names(t, "RECIPIENT"), (Names{"b", "a", "never"}));  // the tag order kept
   // A tag named like ours but with another key (another program's index) is made again.
   store->closeAll();
   {
@@ -245,6 +245,37 @@ TEST_F(StoreRules, ReopenInPlaceAndAForeignTagOfTheSameName) {
   EXPECT_EQ(tags[0].key, "DTOS(DATEREC)+TIMEREC");
   EXPECT_TRUE(tags[0].descending);
   EXPECT_EQ(tags[0].forExpr, ".not. deleted()");
+}
+
+TEST_F(StoreRules, ReopenInPlaceKeepsTheOrderAndTheCurrentRecordThroughSetButtons) {
+  addSent("old", {2024, 1, 1});
+  addSent("older", {2023, 1, 1});
+  Table& t = store->faxTable();
+  store->orderUpkeep(TableKind::Sent);  // SetButtons: the date tag
+  t.goTop();
+  ASSERT_EQ(t.getTrimmed("RECIPIENT"), "old");
+  // New: the appended fax is current, the list is reopened, SetButtons runs.
+  addSent("new");
+  ASSERT_EQ(t.getTrimmed("RECIPIENT"), "new");
+  ASSERT_TRUE(store->faxTableCloseAndOpen());
+  EXPECT_FALSE(store->orderUpkeep(TableKind::Sent));
+  EXPECT_EQ(t.indexOrd(), t.tagArea("DATESENT"));
+  EXPECT_EQ(t.getTrimmed("RECIPIENT"), "new");  // Send would take this fax
+  EXPECT_EQ(t.dbFilter(), ".not. deleted()");
+  t.skip(-1);
+  EXPECT_EQ(t.getTrimmed("RECIPIENT"), "older");  // stepping goes on in date order
+  // The received list likewise.
+  ASSERT_TRUE(store->appendReceived({{2024, 2, 1}, "09:00", "first", 1, "FAX0001.APF"}));
+  ASSERT_TRUE(store->appendReceived({{2024, 3, 1}, "09:00", "second", 1, "FAX0002.APF"}));
+  Table& r = store->recTable();
+  store->orderUpkeep(TableKind::Received);
+  r.goTop();
+  r.skip(1);
+  ASSERT_EQ(r.getTrimmed("FROM"), "first");
+  ASSERT_TRUE(store->recTableCloseAndOpen());
+  store->orderUpkeep(TableKind::Received);
+  EXPECT_EQ(r.indexOrd(), r.tagArea("DATETIME"));
+  EXPECT_EQ(r.getTrimmed("FROM"), "first");
 }
 
 TEST_F(StoreRules, ADamagedTableIsReportedAndNeverReplacedByAFreshOne) {

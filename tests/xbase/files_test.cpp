@@ -154,13 +154,25 @@ TEST(TableFiles, DamagedMemoFilesGiveClearErrorsAndTheRestStillWorks) {
     // New memos still go after the end of what is there.
     ASSERT_TRUE(t.replaceMemo("COVER", "rewritten"));
     ASSERT_TRUE(t.commit());
-    // Pack drops memos that cannot be read, keeps the records and the good memos.
-    ASSERT_TRUE(t.pack());
+    // Pack never drops a memo it cannot read: it refuses, names it, and changes nothing.
+    std::string before = dir.read("COVERS.FPT");
+    EXPECT_FALSE(t.pack());
+    EXPECT_NE(t.lastError().find("record 1 field COVER: memo at block"), std::string::npos)
+        << t.lastError();
+    EXPECT_EQ(dir.read("COVERS.FPT"), before);
     EXPECT_EQ(t.recCount(), 3);
     t.go(2);
     EXPECT_EQ(t.getMemo("COVER"), "rewritten");
+    // Once the damaged memos are replaced, the pack goes through and keeps the good ones.
     t.go(1);
-    EXPECT_EQ(t.getMemo("COVER"), "");
+    ASSERT_TRUE(t.replaceMemo("COVER", "first again"));
+    t.go(3);
+    ASSERT_TRUE(t.replaceMemo("COVER", ""));
+    ASSERT_TRUE(t.pack()) << t.lastError();
+    t.go(2);
+    EXPECT_EQ(t.getMemo("COVER"), "rewritten");
+    t.go(1);
+    EXPECT_EQ(t.getMemo("COVER"), "first again");
     ASSERT_TRUE(t.memoToFile("COVER", dir.file("out")));
   }
   {
