@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include "app/app_identity.h"
 #include "app/dialogs.h"
 #include "app/fax_list_model.h"
 #include "app/hints.h"
@@ -29,6 +30,7 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
     : QMainWindow(parent), dataFolder_(dataFolder), store_(dataFolder), settingsStore_(dataFolder) {
   setObjectName(QString::fromLatin1(kWindowClass));
   setWindowTitle(QStringLiteral("Quillon"));
+  setWindowIcon(applicationIcon());
   setMainWindow(this);
   sentSource_ = std::make_unique<TableListSource>(store_.faxTable(), outgoingListLayout().fields);
   receivedSource_ = std::make_unique<TableListSource>(store_.recTable(), incomingListLayout().fields);

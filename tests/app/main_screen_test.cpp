@@ -58,6 +58,8 @@ TEST_F(MainScreen, FirstStartInAnEmptyFolder) {
     EXPECT_TRUE(fs::exists(dir.file(name))) << name;
   EXPECT_TRUE(fs::is_directory(dir.file("receive")));
   EXPECT_TRUE(w.isFirstRun());
+  EXPECT_EQ(w.windowTitle(), "Quillon");
+  EXPECT_FALSE(w.windowIcon().isNull());
 
   int wizardRuns = 0;
   bool wizardFirstRun = false;
