@@ -140,6 +140,7 @@ class TMainScreen : public QMainWindow {
   void pendingCommand(const QString& command);
   bool FormCloseQuery();
   void FormClose();
+  QString withReason(const QString& text, store::TableKind kind);
 
   std::string dataFolder_;
   store::FaxStore store_;

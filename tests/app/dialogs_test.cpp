@@ -40,6 +40,7 @@ TEST(SharedDialogs, InfoBoxAndTheTwoQuestions) {
 TEST(SharedDialogs, DialogsAreCentredOverTheMainWindowOrTheScreen) {
   QMainWindow main;
   main.setGeometry(100, 100, 800, 600);
+  main.show();
   app::setMainWindow(&main);
   QWidget dialog(&main, Qt::Dialog);
   dialog.resize(200, 100);

@@ -64,3 +64,27 @@ TEST(StartWithoutDisplay, SaysWhatIsMissingInsteadOfAborting) {
   EXPECT_EQ(start.exitCode(), 1);
   EXPECT_TRUE(start.readAllStandardError().contains("no display"));
 }
+
+TEST(StartUnderScaling, PlacesTheWindowInTheSectionOfTheScreensPixelsPerInch) {
+  test::TempDir dir;
+  dir.write("QLN.INI", "[Modem]\r\nComPort=0\r\n");
+  QProcess start;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1.25"));  // 120 screen pixels per inch
+  start.setProcessEnvironment(env);
+  start.start(QStringLiteral(QUILLON_EXECUTABLE), {QStringLiteral("--data-dir"), QString::fromStdString(dir.path())});
+  ASSERT_TRUE(start.waitForStarted(10000));
+  // The first activation restores the placement and saves it straight back.
+  QElapsedTimer timer;
+  timer.start();
+  std::string ini;
+  while (timer.elapsed() < 20000 && start.state() == QProcess::Running) {
+    ini = dir.read("QLN.INI");
+    if (ini.find("_Placement") != std::string::npos) break;
+    start.waitForFinished(50);
+  }
+  start.kill();
+  start.waitForFinished(5000);
+  EXPECT_NE(ini.find("[TMainScreen_Placement120]"), std::string::npos) << ini;
+}
