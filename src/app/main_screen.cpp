@@ -44,7 +44,7 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   buildMenus();
   buildButtonBar();
   buildPages();
-  resize(820, 520);
+  resize(defaultSize());
 
   // FormCreate
   firstActivation_ = true;
