@@ -1,9 +1,10 @@
 #include "app/about_box.h"
 
+#include "app/app_identity.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/version.h"
@@ -14,7 +15,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   auto* icon = new QLabel(this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+  icon->setObjectName(QStringLiteral("icon"));
+  icon->setPixmap(applicationIcon().pixmap(64, 64));
   icon->setAlignment(Qt::AlignCenter);
   auto* name = new QLabel(QStringLiteral("<b style='font-size:16pt'>%1</b>").arg(kApplicationTitle), this);
   name->setAlignment(Qt::AlignCenter);

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "app/app_identity.h"
 #include "app/hints.h"
 #include "app/input_query_form.h"
 #include "app/main_screen.h"
@@ -50,9 +51,7 @@ int runApplication(int argc, char** argv, const std::optional<std::string>& data
   // 2. The version ("2.8i") is kVersion, written to QLN.INI with every save.
   // 4. Pending events first, then the title.
   platform::pumpMessages();
-  application.setApplicationName(QString::fromLatin1(kApplicationTitle));
-  application.setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
-  application.setApplicationVersion(QString::fromLatin1(kVersion));
+  setApplicationIdentity();
 
   // 5. The main window, then the shared input dialog, then the receive-mode notice.
   TMainScreen mainScreen(folder.path);

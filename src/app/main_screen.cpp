@@ -9,8 +9,13 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
+#include <unistd.h>
+
+#include "app/app_identity.h"
 #include "app/dialogs.h"
 #include "app/fax_list_model.h"
 #include "app/hints.h"
@@ -29,6 +34,7 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
     : QMainWindow(parent), dataFolder_(dataFolder), store_(dataFolder), settingsStore_(dataFolder) {
   setObjectName(QString::fromLatin1(kWindowClass));
   setWindowTitle(QStringLiteral("Quillon"));
+  setWindowIcon(applicationIcon());
   setMainWindow(this);
   sentSource_ = std::make_unique<TableListSource>(store_.faxTable(), outgoingListLayout().fields);
   receivedSource_ = std::make_unique<TableListSource>(store_.recTable(), incomingListLayout().fields);
@@ -38,17 +44,18 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   buildMenus();
   buildButtonBar();
   buildPages();
-  resize(820, 520);
+  resize(defaultSize());
 
   // FormCreate
   firstActivation_ = true;
   TabSet1Click(0);
   if (!store_.openFaxDBF()) {
     creationFailed_ = true;
-    InfoBox(QStringLiteral("Unable to open/create the FAX datafile - closing program"));
+    InfoBox(withReason(QStringLiteral("Unable to open/create the FAX datafile - closing program"), store::TableKind::Sent));
   } else if (!store_.openRecFaxDBF()) {
     creationFailed_ = true;
-    InfoBox(QStringLiteral("Unable to open/create the FAX RECEIVE datafile - closing program"));
+    InfoBox(withReason(QStringLiteral("Unable to open/create the FAX RECEIVE datafile - closing program"),
+                       store::TableKind::Received));
   }
   if (creationFailed_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 
@@ -67,6 +74,18 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   hints_->setEnabled(settings_.hintsOn);
   sentModel_->reload();
   receivedModel_->reload();
+}
+
+QString TMainScreen::withReason(const QString& text, store::TableKind kind) {
+  // The engine's own reason goes below the given text, so the user can act on it.
+  std::string reason = store_.table(kind).lastError();
+  if (reason.empty()) {  // it could not even be created: say what stands in the way
+    std::string path = store_.pathOf(store::tableLayout(kind).dbfName);
+    std::error_code ec;
+    int error = std::filesystem::is_directory(path, ec) ? EISDIR : ::access(dataFolder_.c_str(), W_OK) != 0 ? errno : 0;
+    reason = "cannot create " + path + (error ? std::string(": ") + std::strerror(error) : std::string());
+  }
+  return text + QStringLiteral("\n\n") + QString::fromLocal8Bit(reason.c_str());
 }
 
 TMainScreen::~TMainScreen() {
@@ -88,6 +107,7 @@ void TMainScreen::FormActivate() {
     show();
   }
   platform::pumpMessages();
+  settleWindowFrame(this);  // the frame is known once the window is shown
   if (firstRun_) {
     firstRun_ = false;  // the wizard takes the first-run mark over
     if (preferencesWizard) {

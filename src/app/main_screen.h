@@ -75,6 +75,10 @@ class TMainScreen : public QMainWindow {
   FaxListModel& sentModel() { return *sentModel_; }
   FaxListModel& receivedModel() { return *receivedModel_; }
 
+  // The size the window opens with when no placement is stored: every column of both lists
+  // fits without scrolling sideways (as far as the screen allows).
+  QSize defaultSize() const;
+
   // A later start of the program asked this one to come to the front.
   void bringToFront();
 
@@ -134,12 +138,14 @@ class TMainScreen : public QMainWindow {
   void buildButtonBar();
   void buildPages();
   QTableView* buildGrid(FaxListModel* model);
+  static int gridWidthNeeded(const QTableView* grid);
   void applyStates();
   void syncGrid(QTableView* grid, FaxListModel* model);
   bool currentListEmpty();
   void pendingCommand(const QString& command);
   bool FormCloseQuery();
   void FormClose();
+  QString withReason(const QString& text, store::TableKind kind);
 
   std::string dataFolder_;
   store::FaxStore store_;

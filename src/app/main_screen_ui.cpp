@@ -1,17 +1,22 @@
 // The main window's menus, button bar, tabs and the two list pages.
 #include <QApplication>
 #include <QDate>
-#include <QLocale>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 #include "app/fax_list_model.h"
 #include "app/help_window.h"
@@ -142,16 +147,23 @@ QTableView* TMainScreen::buildGrid(FaxListModel* model) {
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   grid->horizontalHeader()->setStretchLastSection(true);
   grid->horizontalHeader()->setHighlightSections(false);
-  int charWidth = grid->fontMetrics().averageCharWidth();
+  const QFontMetrics metrics = grid->fontMetrics();
+  // A display width counts characters of names and subjects, which are mostly capitals and
+  // wide letters where an average character is too narrow: text columns take the width of
+  // an average capital, numbers that of a digit.
+  const double capitalWidth = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) / 26.0;
+  const int digitWidth = metrics.horizontalAdvance(QLatin1Char('0'));
+  const int padding = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 8;
   const auto& columns = model->layout().columns;
   for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    int labelWidth = grid->fontMetrics().horizontalAdvance(QString::fromLatin1(columns[c].label));
-    int width = std::max(columns[c].displayWidth * charWidth, labelWidth);
-    if (columns[c].kind == ListColumn::Kind::Date)  // as wide as this desktop's short dates
-      width = std::max(width, grid->fontMetrics().horizontalAdvance(
-                                  QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat)));
-    grid->setColumnWidth(c, width + 12);
-    grid->setColumnHidden(c, !columns[c].visible);
+    const ListColumn& column = columns[c];
+    int labelWidth = grid->horizontalHeader()->fontMetrics().horizontalAdvance(QString::fromLatin1(column.label)) + 12;
+    int width = column.kind == ListColumn::Kind::Text ? int(std::ceil(column.displayWidth * capitalWidth))
+                                                      : column.displayWidth * digitWidth;
+    if (column.kind == ListColumn::Kind::Date)  // as wide as this desktop's short dates
+      width = std::max(width, metrics.horizontalAdvance(QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat)));
+    grid->setColumnWidth(c, std::max(width + padding, labelWidth));
+    grid->setColumnHidden(c, !column.visible);
   }
   connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [model](const QModelIndex& current) {
@@ -159,6 +171,25 @@ QTableView* TMainScreen::buildGrid(FaxListModel* model) {
           });
   connect(grid, &QTableView::doubleClicked, this, [this] { mnuViewPrintClick(); });
   return grid;
+}
+
+int TMainScreen::gridWidthNeeded(const QTableView* grid) {
+  int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < grid->model()->columnCount(); ++c)
+    if (!grid->isColumnHidden(c)) width += grid->columnWidth(c);
+  return width;
+}
+
+QSize TMainScreen::defaultSize() const {
+  // Wide enough for every column of either list, as far as the screen allows.
+  const int pageMargins = 8;
+  int width = std::max({gridWidthNeeded(FaxGrid), gridWidthNeeded(RecFaxGrid), ButtonBar->sizeHint().width()}) + pageMargins;
+  QSize size(width, 560);
+  if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    QSize room = s->availableGeometry().size() - QSize(16, 48);  // leave room for the frame
+    size = size.boundedTo(room);
+  }
+  return size;
 }
 
 void TMainScreen::buildPages() {

@@ -1,6 +1,8 @@
 #pragma once
-// Window placement bound to real windows: the rectangle and maximised state kept in QLN.INI
-// under "<class>_Placement" (plus the pixels-per-inch above 96).
+// Window placement bound to real windows: the window's rectangle with its frame, in screen
+// pixels, and its maximised state, kept in QLN.INI under "<class>_Placement" (plus the
+// screen's pixels per inch above 96, which under Qt's scaling is 96 times the device pixel
+// ratio).
 #include <string>
 
 class QWidget;
@@ -11,6 +13,10 @@ class SettingsStore;
 
 namespace quillon::app {
 
+// Screen pixels per inch from Qt's logical dots per inch (96 under high-DPI scaling) and the
+// device pixel ratio: 120 at a scale of 1.25.
+int screenPixelsPerInch(double logicalDotsPerInch, double devicePixelRatio);
+
 // The placement section of `windowClass` for the screen `window` is on.
 std::string placementSectionFor(const QWidget* window, const std::string& windowClass);
 
@@ -19,6 +25,10 @@ std::string placementSectionFor(const QWidget* window, const std::string& window
 // straight back. Write failures throw platform::FileWriteError.
 void restoreWindowPlacement(QWidget* window, const std::string& windowClass,
                             const settings::SettingsStore& store);
+
+// After the first show of a window restored before it was shown: places its frame where
+// the stored rectangle says, now that the window system has told us the frame.
+void settleWindowFrame(QWidget* window);
 
 // At window closing: the normal (not maximised) rectangle and whether it is maximised.
 void saveWindowPlacement(const QWidget* window, const std::string& windowClass,

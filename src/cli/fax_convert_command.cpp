@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/fax_command_args.h"
 #include "faximage/fax_converter.h"
+#include "errors/error_codes.h"
 
 namespace quillon::cli {
 namespace {
@@ -58,7 +59,9 @@ int convert(CommandContext& c) {
   converter.StationID = args.value("--station").value_or("");
   converter.SetDocumentFile(input);
   converter.SetOutFileName(args.positional[1]);
-  converter.ConvertDocument();
+  // Statuses come back as numbers, so every code is reported with its own text.
+  converter.Loading = true;
+  if (int status = converter.ConvertDocument(); status != ecOK) return reportStatus(c.err, "convert", status);
   c.out << converter.OutputFileName() << "\n";
   return 0;
 }

@@ -28,7 +28,8 @@ int writePbm(TApdFaxUnpacker& unpacker, unsigned page, const std::string& path) 
   unpacker.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t* d, int n, int) {
     if (!s && !e) lines.emplace_back(d, d + n);
   };
-  unpacker.UnpackPage(page);
+  if (int status = unpacker.UnpackPage(page); status != ecOK) return status;
+  if (lines.empty()) return ecCantMakeBitmap;  // as the image writers refuse an empty page
   size_t bytes = 0;
   for (const auto& l : lines) bytes = std::max(bytes, l.size());
   std::ofstream out(path, std::ios::binary);
@@ -38,6 +39,11 @@ int writePbm(TApdFaxUnpacker& unpacker, unsigned page, const std::string& path) 
     out.write(reinterpret_cast<const char*>(l.data()), std::streamsize(l.size()));
   }
   return out.flush() ? ecOK : ecDiskFull;
+}
+
+int nothingToExport(CommandContext& c, const std::string& why) {
+  c.err << "quillon: export: " << why << "; nothing was written\n";
+  return 1;
 }
 
 int exportFax(CommandContext& c) {
@@ -54,21 +60,25 @@ int exportFax(CommandContext& c) {
   unsigned page = unsigned(std::stoul(args.value("--page").value_or("1")));
   if (format == "tiff") {
     int status = ExportFaxToTiff(input, output);
+    if (status == ecInvalidPageNumber) return nothingToExport(c, input + " has no pages");
     return status == ecOK ? 0 : reportStatus(c.err, "export", status);
   }
   TApdFaxUnpacker unpacker;
   unpacker.SetInFileName(input);
   unpacker.SetOutFileName(output);
-  if (format == "bmp") unpacker.DecodePageToBmp(page);
-  else if (format == "pcx") unpacker.DecodePageToPcx(page);
-  else if (format == "dcx") unpacker.DecodePageToDcx(page);
-  else if (format == "pbm") {
-    if (int status = writePbm(unpacker, page, output); status != ecOK) return reportStatus(c.err, "export", status);
-  } else {
+  // Statuses come back as numbers, so every code is reported with its own text.
+  unpacker.Loading = true;
+  int status = ecOK;
+  if (format == "bmp") status = unpacker.DecodePageToBmp(page);
+  else if (format == "pcx") status = unpacker.DecodePageToPcx(page);
+  else if (format == "dcx") status = unpacker.DecodePageToDcx(page);
+  else if (format == "pbm") status = writePbm(unpacker, page, output);
+  else {
     c.err << "quillon: unknown format " << format << " (use --format)\n";
     return 2;
   }
-  return 0;
+  if (status == ecCantMakeBitmap) return nothingToExport(c, "page " + std::to_string(page) + " has no lines");
+  return status == ecOK ? 0 : reportStatus(c.err, "export", status);
 }
 
 }  // namespace

@@ -49,9 +49,14 @@ int finishFile(BufferedWriter& out, int status) {
   return status;
 }
 
+// A page that produced no lines has no picture; readers reject a 0 x 0 image, so none is
+// written.
+bool hasPicture(const MonoBitmap& image) { return image.width > 0 && image.height > 0; }
+
 }  // namespace
 
 int writePcx(const std::string& path, const MonoBitmap& image) {
+  if (!hasPicture(image)) return ecCantMakeBitmap;
   BufferedWriter out;
   int status = out.create(path);
   if (status != ecOK) return status;
@@ -60,6 +65,8 @@ int writePcx(const std::string& path, const MonoBitmap& image) {
 
 int writeDcx(const std::string& path, const std::vector<const MonoBitmap*>& pages) {
   if (pages.size() > size_t(kDcxMaxPages)) return ecBadArgument;
+  for (const MonoBitmap* page : pages)
+    if (!hasPicture(*page)) return ecCantMakeBitmap;
   BufferedWriter out;
   int status = out.create(path);
   if (status != ecOK) return status;
@@ -82,6 +89,7 @@ int writeDcx(const std::string& path, const std::vector<const MonoBitmap*>& page
 }
 
 int writeBmp(const std::string& path, const MonoBitmap& image) {
+  if (!hasPicture(image)) return ecCantMakeBitmap;
   if (image.height > kMaxBmpHeight) return ecBmpTooBig;
   const size_t padded = (size_t(image.width) + 31) / 32 * 4;
   const uint32_t dataSize = uint32_t(padded * size_t(image.height));

@@ -1,6 +1,7 @@
 #pragma once
 // Writers of the image files the unpacker produces. Each takes rows with 1 = black and
-// deletes its file again when writing fails.
+// deletes its file again when writing fails. An image without rows or width (a page that
+// produced no lines) is refused with -8005 before any file is made.
 #include <string>
 #include <vector>
 

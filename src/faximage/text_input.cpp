@@ -64,7 +64,8 @@ int TextInput::readLine(uint8_t* line, LineResult& result) {
     if (!breakDone_) {
       breakDone_ = true;
       result.endOfPage = true;
-      result.morePages = true;
+      // A form feed that ends the text opens no further page.
+      result.morePages = !carriedText_.empty() || !reader_.exhausted();
       count_ = 0;
       firstRead_ = true;
       return ecOK;

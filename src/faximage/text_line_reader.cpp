@@ -20,10 +20,11 @@ int TLineReader::fill() {
   at_ = 0;
   if (got == 0) {
     ended_ = true;
-  } else if (chunk_[got - 1] == 26 && loaded_ >= size_) {
-    --have_;  // a Ctrl-Z at the very end ends the text
+  } else if (chunk_[got - 1] == 26) {
+    // A Ctrl-Z that ends a chunk ends the text, whatever follows it in the file.
+    --have_;
     ++consumed_;
-    if (have_ == 0) ended_ = true;
+    ended_ = true;
   }
   return ecOK;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // TLineReader: text lines of a file read in 4096-byte chunks. A line ends at CR (an LF right
-// after it is skipped, also across chunks) or at a lone LF; a Ctrl-Z that ends the file ends
-// the text. Lines longer than 4096 characters keep their first 4096.
+// after it is skipped, also across chunks) or at a lone LF; a Ctrl-Z that ends a chunk ends
+// the text (the rest of the file is not read). Lines longer than 4096 characters keep their first 4096.
 #include <cstdint>
 #include <string>
 

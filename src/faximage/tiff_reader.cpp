@@ -18,28 +18,37 @@ class TiffReader : public ImageReader {
   int height() const override { return height_; }
   int readRow(uint8_t* row) override;
   uint64_t bytesToConvert() const override { return imageBytes_; }
-  uint64_t bytesConverted() const override { return converted_; }
+  uint64_t bytesConverted() const override { return std::min(converted_, imageBytes_); }
 
  private:
   uint16_t u16(const uint8_t* p) const { return bigEndian_ ? be16(p) : le16(p); }
   uint32_t u32(const uint8_t* p) const { return bigEndian_ ? be32(p) : le32(p); }
   int readArray(uint16_t type, uint32_t count, const uint8_t* inlineValue, std::vector<uint32_t>& out);
+  uint64_t rowsInStrip(size_t index) const;
+  uint64_t stripLength(size_t index) const;
   int loadStrip(size_t index);
+  int ensure(size_t need);
   int nextByte(uint8_t& b);
 
   PosixFile file_;
   uint64_t fileSize_ = 0;
   bool bigEndian_ = false;
   int width_ = 0, height_ = 0;
+  size_t rowBytes_ = 0;
   bool packBits_ = false, invert_ = false;
   std::vector<uint32_t> stripOffsets_, stripCounts_;
   uint32_t rowsPerStrip_ = 0xFFFFFFFF;
   uint64_t imageBytes_ = 0, converted_ = 0;
-  // Current strip.
+  // The current strip: its first data_.size() bytes are read, at_ is the next one to use.
+  // Bytes are read only as the strip's rows need them, and a strip that starts where the
+  // one before it did keeps what was read, so a table of a million strips over the same
+  // data reads that data once instead of once per strip.
   size_t strip_ = 0;
+  bool haveStrip_ = false;
+  uint64_t stripOffset_ = 0, stripLength_ = 0, stripRows_ = 0;
   std::vector<uint8_t> data_;
   size_t at_ = 0;
-  uint32_t rowsLeftInStrip_ = 0;
+  uint64_t rowsLeftInStrip_ = 0;
   int rowsRead_ = 0;
 };
 
@@ -121,30 +130,60 @@ int TiffReader::open(const std::string& path) {
     stripCounts_.resize(stripOffsets_.size(),
                         uint32_t(std::min<uint64_t>(rowBytes * std::min<uint64_t>(rowsPerStrip_, uint64_t(height_)), UINT32_MAX)));
   }
+  rowBytes_ = size_t(rowBytes);
   imageBytes_ = 0;
-  for (size_t i = 0; i < stripOffsets_.size(); ++i) imageBytes_ += stripCounts_[i];
+  for (size_t i = 0; i < stripOffsets_.size(); ++i) imageBytes_ += stripLength(i);
   strip_ = 0;
   rowsLeftInStrip_ = 0;
   return ecOK;
 }
 
+uint64_t TiffReader::rowsInStrip(size_t index) const {
+  uint64_t first = uint64_t(index) * rowsPerStrip_;
+  return first >= uint64_t(height_) ? 0 : std::min<uint64_t>(rowsPerStrip_, uint64_t(height_) - first);
+}
+
+// The bytes of a strip that can matter: no more than the file holds after its offset, and for
+// uncompressed data no more than its rows fill.
+uint64_t TiffReader::stripLength(size_t index) const {
+  uint64_t offset = stripOffsets_[index];
+  if (offset > fileSize_) return 0;
+  uint64_t length = std::min<uint64_t>(stripCounts_[index], fileSize_ - offset);
+  return packBits_ ? length : std::min(length, rowsInStrip(index) * rowBytes_);
+}
+
 int TiffReader::loadStrip(size_t index) {
-  if (index >= stripOffsets_.size()) return ecBadGraphicsFormat;
-  uint64_t offset = stripOffsets_[index], count = stripCounts_[index];
-  if (offset > fileSize_) return ecBadGraphicsFormat;
-  count = std::min(count, fileSize_ - offset);
-  data_.resize(size_t(count));
-  int status = file_.seek(offset);
-  if (status == ecOK) status = file_.readExact(data_.data(), data_.size(), ecBadGraphicsFormat);
-  if (status != ecOK) return status;
-  converted_ += count;
+  if (index >= stripOffsets_.size() || stripOffsets_[index] > fileSize_) return ecBadGraphicsFormat;
+  uint64_t offset = stripOffsets_[index], length = stripLength(index), rows = rowsInStrip(index);
+  rowsLeftInStrip_ = std::max<uint64_t>(rows, 1);
   at_ = 0;
-  rowsLeftInStrip_ = rowsPerStrip_;
+  if (haveStrip_ && offset == stripOffset_ && length == stripLength_) return ecOK;  // shared data
+  haveStrip_ = true;
+  stripOffset_ = offset;
+  stripLength_ = length;
+  stripRows_ = rows;
+  data_.clear();
   return ecOK;
 }
 
+// Makes the first `need` bytes of the strip available (fewer when the strip is shorter). It
+// reads ahead what the strip's rows will take: all of them for uncompressed rows, for
+// PackBits the usual worst case of a literal run per 128 bytes, doubling when that is short.
+int TiffReader::ensure(size_t need) {
+  if (need <= data_.size() || data_.size() >= stripLength_) return ecOK;
+  uint64_t expected = stripRows_ * (rowBytes_ + (packBits_ ? rowBytes_ / 128 + 2 : 0));
+  uint64_t want = std::max<uint64_t>({need, expected, 2 * uint64_t(data_.size())});
+  want = std::min(want, stripLength_);
+  size_t have = data_.size();
+  data_.resize(size_t(want));
+  int status = file_.seek(stripOffset_ + have);
+  if (status == ecOK) status = file_.readExact(data_.data() + have, data_.size() - have, ecBadGraphicsFormat);
+  if (status != ecOK) data_.resize(have);
+  return status;
+}
+
 int TiffReader::nextByte(uint8_t& b) {
-  if (at_ >= data_.size()) return ecBadGraphicsFormat;
+  if (at_ >= data_.size() && (ensure(at_ + 1) != ecOK || at_ >= data_.size())) return ecBadGraphicsFormat;
   b = data_[at_++];
   return ecOK;
 }
@@ -155,10 +194,12 @@ int TiffReader::readRow(uint8_t* row) {
     int status = loadStrip(strip_++);
     if (status != ecOK) return status;
   }
-  const size_t rowBytes = (size_t(width_) + 7) / 8;
+  const size_t rowBytes = rowBytes_;
+  const size_t rowStart = at_;
   if (!packBits_) {
     // A strip that ends before its rows do is damaged: refusing it also keeps a huge
     // ImageLength from running on without data.
+    if (int status = ensure(at_ + rowBytes); status != ecOK) return status;
     if (at_ + rowBytes > data_.size()) return ecBadGraphicsFormat;
     std::copy_n(data_.begin() + ptrdiff_t(at_), rowBytes, row);
     at_ += rowBytes;
@@ -187,6 +228,7 @@ int TiffReader::readRow(uint8_t* row) {
     for (size_t i = 0; i < rowBytes; ++i) row[i] = uint8_t(~row[i]);
   }
   if (width_ % 8) row[rowBytes - 1] &= uint8_t(0xFF << (8 - width_ % 8));
+  converted_ += at_ - rowStart;
   --rowsLeftInStrip_;
   ++rowsRead_;
   return ecOK;

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QRegularExpression>
 
@@ -32,9 +33,14 @@ SingleInstanceGuard::~SingleInstanceGuard() {
 }
 
 QString SingleInstanceGuard::keyFor(const QString& executableName, const QString& dataFolder) {
+  // The folder by its canonical path, so that a start through a symbolic link or a relative
+  // path meets the instance that opened the same tables; a folder that does not exist yet
+  // has none and enters as written.
+  QString folder = QFileInfo(dataFolder).canonicalFilePath();
+  if (folder.isEmpty()) folder = QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
   // Socket names must be short, so the folder enters as a hash.
   QByteArray folderHash =
-      QCryptographicHash::hash(QDir::cleanPath(dataFolder).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+      QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
   QString name = executableName;
   name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
   return QStringLiteral("%1-%2-%3").arg(name).arg(::getuid()).arg(QString::fromLatin1(folderHash));

@@ -20,7 +20,8 @@ class SingleInstanceGuard : public QObject {
   explicit SingleInstanceGuard(const QString& key, QObject* parent = nullptr);
   ~SingleInstanceGuard() override;
 
-  // The key for this user, the executable's file name and the data folder.
+  // The key for this user, the executable's file name and the data folder (by its canonical
+  // path: every way of naming the same folder gives the same key).
   static QString keyFor(const QString& executableName, const QString& dataFolder);
 
   // True when this is the first instance (the lock is now held and the socket listens).

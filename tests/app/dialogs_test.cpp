@@ -1,5 +1,7 @@
 #include "app/dialogs.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/about_box.h"
+#include "app/app_identity.h"
 #include "app/input_query_form.h"
 #include "app/modal_answer.h"
 #include "app/starting_fax_form.h"
@@ -37,6 +40,7 @@ TEST(SharedDialogs, InfoBoxAndTheTwoQuestions) {
 TEST(SharedDialogs, DialogsAreCentredOverTheMainWindowOrTheScreen) {
   QMainWindow main;
   main.setGeometry(100, 100, 800, 600);
+  main.show();
   app::setMainWindow(&main);
   QWidget dialog(&main, Qt::Dialog);
   dialog.resize(200, 100);
@@ -96,4 +100,35 @@ TEST(SharedDialogs, AboutShowsTheVersion) {
   QLabel* version = about.findChild<QLabel*>("version");
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version->text(), "Version 2.8i");
+}
+
+// Any opaque pixel of the icon's blue handset.
+bool showsTheHandset(const QIcon& icon, int size) {
+  QImage image = icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      QColor c = image.pixelColor(x, y);
+      if (c.alpha() == 255 && c.blue() > 120 && c.red() < 80) return true;
+    }
+  return false;
+}
+
+TEST(ApplicationIdentity, CaptionsStandAsGivenAndEveryWindowHasTheIcon) {
+  QString before = QApplication::applicationName();
+  app::setApplicationIdentity();
+  EXPECT_EQ(QApplication::applicationName(), "Quillon");
+  EXPECT_EQ(QApplication::applicationVersion(), "2.8i");
+  // No display name of its own, which the platform would append to every caption: the
+  // display name follows the application name.
+  QApplication::setApplicationName("renamed");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "renamed");
+  QApplication::setApplicationName(before);
+
+  for (int size : {16, 32, 48, 256}) EXPECT_TRUE(showsTheHandset(QApplication::windowIcon(), size)) << size;
+  app::TAboutBox about;
+  EXPECT_EQ(about.windowTitle(), "About");
+  EXPECT_TRUE(showsTheHandset(about.windowIcon(), 32));
+  QLabel* icon = about.findChild<QLabel*>("icon");
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(showsTheHandset(QIcon(icon->pixmap()), 64));
 }

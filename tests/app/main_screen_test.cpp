@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTableView>
@@ -15,6 +16,7 @@
 
 #include "app/fax_list_model.h"
 #include "app/modal_answer.h"
+#include "app/window_placement_binding.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +60,8 @@ TEST_F(MainScreen, FirstStartInAnEmptyFolder) {
     EXPECT_TRUE(fs::exists(dir.file(name))) << name;
   EXPECT_TRUE(fs::is_directory(dir.file("receive")));
   EXPECT_TRUE(w.isFirstRun());
+  EXPECT_EQ(w.windowTitle(), "Quillon");
+  EXPECT_FALSE(w.windowIcon().isNull());
 
   int wizardRuns = 0;
   bool wizardFirstRun = false;
@@ -189,13 +193,14 @@ TEST_F(MainScreen, ClosingWhileAFaxArrivesAsksFirst) {
 TEST_F(MainScreen, PlacementAndHintsAreSavedAndRestored) {
   TempDir dir;
   writeConfiguredIni(dir);
-  QRect placed;
+  QRect placed, framed;
   {
     app::TMainScreen w(dir.path());
     ASSERT_FALSE(w.creationFailed());
     w.FormActivate();
     w.setGeometry(40, 60, 700, 450);
     placed = w.geometry();
+    framed = w.frameGeometry();
     w.mnuShowHint->trigger();  // hints off, saved at once
     EXPECT_FALSE(w.mnuShowHint->isChecked());
     EXPECT_TRUE(w.close());
@@ -203,11 +208,39 @@ TEST_F(MainScreen, PlacementAndHintsAreSavedAndRestored) {
   settings::SettingsStore ini(dir.path());
   EXPECT_FALSE(ini.load().values.hintsOn);
   EXPECT_EQ(ini.read().value("Version", "Version"), "2.8i");
+  // The window with its frame is stored, not only its client area.
+  settings::StoredPlacement stored = ini.loadPlacement("TMainScreen_Placement", false);
+  EXPECT_EQ(QRect(QPoint(stored.rect.left, stored.rect.top), QPoint(stored.rect.right - 1, stored.rect.bottom - 1)),
+            framed);
   app::TMainScreen again(dir.path());
   EXPECT_FALSE(again.mnuShowHint->isChecked());
   again.FormActivate();
   EXPECT_EQ(again.geometry(), placed);
+  EXPECT_EQ(again.frameGeometry(), framed);
   again.close();
+}
+
+TEST_F(MainScreen, AWindowPlacedPastASmallerScreenEndsAtItsEdge) {
+  TempDir dir;
+  QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  // Stored on a wider and taller screen: 700 x 400 pixels whose corner lies 200 pixels
+  // beyond this one's.
+  dir.write("QLN.INI", "[Modem]\r\nComPort=1\r\n[TMainScreen_Placement]\r\nLeft=" +
+                           std::to_string(screen.width() - 500) + "\r\nTop=" + std::to_string(screen.height() - 200) +
+                           "\r\nRight=" + std::to_string(screen.width() + 200) +
+                           "\r\nBottom=" + std::to_string(screen.height() + 200) + "\r\nMaximized=0\r\n");
+  app::TMainScreen w(dir.path());
+  w.FormActivate();
+  // The whole window, frame included, stays on the screen and keeps its size.
+  EXPECT_EQ(w.frameGeometry(), QRect(screen.width() - 700, screen.height() - 400, 700, 400));
+  w.close();
+}
+
+TEST(WindowPlacementBinding, PixelsPerInchFollowTheScaleFactor) {
+  EXPECT_EQ(app::screenPixelsPerInch(96, 1.0), 96);
+  EXPECT_EQ(app::screenPixelsPerInch(96, 1.25), 120);
+  EXPECT_EQ(app::screenPixelsPerInch(96, 1.5), 144);
+  EXPECT_EQ(app::screenPixelsPerInch(120, 1.0), 120);
 }
 
 TEST_F(MainScreen, ATableThatCannotBeCreatedEndsTheStart) {
@@ -218,8 +251,14 @@ TEST_F(MainScreen, ATableThatCannotBeCreatedEndsTheStart) {
   app::TMainScreen w(dir.path());
   EXPECT_TRUE(w.creationFailed());
   EXPECT_TRUE(notice->seen);
-  EXPECT_EQ(notice->text, "Unable to open/create the FAX datafile - closing program");
+  // The given text, then the reason below it; the box stands in the middle of the screen,
+  // as there is no main window to stand over yet.
+  EXPECT_TRUE(notice->text.startsWith("Unable to open/create the FAX datafile - closing program\n\n")) << notice->text.toStdString();
+  EXPECT_TRUE(notice->text.contains("QLN.DBF")) << notice->text.toStdString();
+  EXPECT_TRUE(notice->text.contains("Is a directory")) << notice->text.toStdString();
   EXPECT_EQ(notice->caption, "Information");
+  QPoint offCentre = notice->frame.center() - notice->screen.center();
+  EXPECT_LE(offCentre.manhattanLength(), 4) << offCentre.x() << "," << offCentre.y();
 }
 
 TEST_F(MainScreen, MenusButtonsAndHintsAsTheUserSeesThem) {

@@ -1,12 +1,18 @@
 // Renders the main window with sample faxes offscreen and checks that the picture shows a
 // real window: many colours, the blue band of the outgoing page, rows of text.
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QImage>
+#include <QProcess>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabBar>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "app/main_screen.h"
 #include "app/modal_answer.h"
@@ -59,5 +65,52 @@ TEST(MainWindowRender, BothPagesRenderAsARealWindow) {
   EXPECT_FALSE(hasColourNear(outgoing, QColor("#1f7f3f")));
   EXPECT_TRUE(hasColourNear(incoming, QColor("#1f7f3f")));
   EXPECT_NE(outgoing, incoming);
+  window.close();
+}
+
+// The main window at its default size on a 1280 x 800 screen (offscreen, in a child run of
+// this same test, since the screen is fixed when the application starts): both lists show
+// every column without scrolling sideways, and 20-character texts fit their columns.
+TEST(MainWindowSize, TheListsFitAtTheDefaultSize) {
+  if (!std::getenv("QUILLON_WIDE_SCREEN_CHILD")) {
+    test::TempDir dir;
+    dir.write("screen.json", R"({"screens":[{"name":"wide","x":0,"y":0,"width":1280,"height":800,)"
+                             R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", QString::fromStdString("offscreen:configfile=" + dir.file("screen.json")));
+    env.insert("QUILLON_WIDE_SCREEN_CHILD", "1");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=MainWindowSize.TheListsFitAtTheDefaultSize"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    return;
+  }
+  quillon::test::StrayMessageBoxGuard guard;
+  test::TempDir dir;
+  dir.write("QLN.INI", "[Modem]\r\nComPort=0\r\n");
+  app::TMainScreen window(dir.path());
+  ASSERT_FALSE(window.creationFailed());
+  ASSERT_EQ(window.screen()->geometry().width(), 1280);
+  window.FormActivate();
+  QCoreApplication::processEvents();
+  for (int page : {0, 1}) {
+    window.TabSet1Click(page);
+    QCoreApplication::processEvents();
+    QTableView* grid = page == 0 ? window.FaxGrid : window.RecFaxGrid;
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << "page " << page << ", window " << window.width();
+  }
+  // Columns of display width 20 (recipient, subject, notes) hold 20 characters of text.
+  const QFontMetrics metrics = window.FaxGrid->fontMetrics();
+  for (const char* text : {"Kowalski Engineering", "Baker & Sons Solicit", "HARBOUR FREIGHT LTD.", "Building permit form"}) {
+    ASSERT_EQ(std::strlen(text), 20u);
+    int needed = metrics.horizontalAdvance(QString::fromLatin1(text)) + 8;  // the cell's own margins
+    EXPECT_GE(window.FaxGrid->columnWidth(3), needed) << text;
+    EXPECT_GE(window.FaxGrid->columnWidth(6), needed) << text;
+    EXPECT_GE(window.RecFaxGrid->columnWidth(4), needed) << text;
+  }
   window.close();
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ namespace quillon::test {
 struct ModalAnswer {
   QString text;
   QString caption;
+  QRect frame;   // where the box stands
+  QRect screen;  // on which screen
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
   bool seen = false;
 };
@@ -30,6 +33,8 @@ inline std::shared_ptr<ModalAnswer> answerNextMessageBox(QMessageBox::StandardBu
     answer->seen = true;
     answer->text = box->text();
     answer->caption = box->windowTitle();
+    answer->frame = box->frameGeometry();
+    answer->screen = box->screen()->geometry();
     if (box->defaultButton()) answer->defaultButton = box->standardButton(box->defaultButton());
     timer->stop();
     timer->deleteLater();

@@ -9,6 +9,7 @@
 #include "faximage/fax_font.h"
 #include "faximage/fax_text_engine.h"
 #include "faximage/image_writers.h"
+#include "faximage/text_line_reader.h"
 #include "errors/error_codes.h"
 #include "errors/exceptions.h"
 #include "support/temp_dir.h"
@@ -119,6 +120,29 @@ TEST(FaxConverterText, PagesBreakAtTheLineLimitAndAtFormFeeds) {
     EXPECT_EQ(pageLines(fax, 3).size(), 16u);      // c
     EXPECT_EQ(pageLines(fax, 4).size(), 2u * 16);  // d, e
   }
+}
+
+TEST(FaxConverterText, TheTextEndsAtAFinalFormFeedAndAtACtrlZEndingAChunk) {
+  quillon::test::TempDir dir;
+  // A form feed as the last thing in the text, with or without a line end after it: no
+  // further page.
+  for (const char* text : {"a\r\nb\f", "a\r\nb\f\r\n", "a\r\n\f\r\n", "a\f"}) {
+    TApdFaxConverter c = textConverter(dir, text);
+    ASSERT_EQ(c.ConvertDocument(), ecOK);
+    EXPECT_EQ(pageCount(dir.file("doc.APF")), 1) << text;
+  }
+  // A Ctrl-Z as the 4096th byte ends the text: what follows it is never set.
+  std::string text;
+  size_t linesBefore = 1;  // the last, partial line ends at the Ctrl-Z
+  for (; text.size() + 4 < TLineReader::kChunk; ++linesBefore) text += "ab\n";
+  text.resize(TLineReader::kChunk - 1, 'x');
+  text += '\x1a';
+  text += "\fafter the end\r\n";
+  TApdFaxConverter c = textConverter(dir, text);
+  c.SetLinesPerPage(0);
+  ASSERT_EQ(c.ConvertDocument(), ecOK);
+  ASSERT_EQ(pageCount(dir.file("doc.APF")), 1);
+  EXPECT_EQ(pageLines(dir.file("doc.APF"), 1).size(), linesBefore * 16);
 }
 
 TEST(FaxConverterText, LinesAreCutAndTabsExpanded) {

@@ -55,4 +55,65 @@ TEST(FaxCommands, BadInputGivesAClearMessage) {
   EXPECT_EQ(page.status, 1);
 }
 
+// A fax file of the given pages, each a number of blank standard lines (0 = only the
+// end-of-page record).
+std::string faxWithBlankPages(const std::vector<int>& linesPerPage) {
+  auto le16 = [](std::string& s, unsigned v) { s += char(v & 0xFF), s += char(v >> 8 & 0xFF); };
+  auto le32 = [&](std::string& s, unsigned v) { le16(s, v & 0xFFFF), le16(s, v >> 16); };
+  std::string file("APF10\x1a", 6);
+  file.resize(32, '\0');
+  le16(file, unsigned(linesPerPage.size()));
+  le32(file, 64);
+  file.resize(64, '\0');
+  const std::string blank("\x00\x80\xB2\x59\x01\x00", 6);
+  const std::string endOfPage("\x00\x80\x00\x08\x80\x00\x08\x80\x00\x08\x80\x00", 12);
+  for (int lines : linesPerPage) {
+    std::string data;
+    for (int i = 0; i < lines; ++i) le16(data, 6), data += blank;
+    le16(data, 12);
+    data += endOfPage;
+    le32(file, unsigned(data.size()));
+    le16(file, 4);  // line records
+    file.append(10, '\0');
+    file += data;
+  }
+  return file;
+}
+
+TEST(FaxCommands, EveryFailureIsReportedInItsOwnWords) {
+  quillon::test::TempDir dir;
+  // 16384 standard lines, doubled in height: one row too many for a BMP.
+  dir.write("tall.apf", faxWithBlankPages({16384}));
+  auto tall = run({"export", dir.file("tall.apf"), dir.file("tall.bmp")});
+  EXPECT_EQ(tall.status, 1);
+  EXPECT_NE(tall.err.find("BMP size exceeds Windows' maxheight of 32767"), std::string::npos) << tall.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("tall.bmp")));
+
+  dir.write("big.txt", "Wy\r\n");
+  auto font = run({"convert", dir.file("big.txt"), dir.file("big.APF"), "--type", "textex", "--font-size", "400"});
+  EXPECT_EQ(font.status, 1);
+  EXPECT_NE(font.err.find("Font selected for enhanced text converter too large"), std::string::npos) << font.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("big.APF")));
+}
+
+TEST(FaxCommands, NothingToExportIsRefusedAndWritesNothing) {
+  quillon::test::TempDir dir;
+  dir.write("none.apf", faxWithBlankPages({}));
+  auto tiff = run({"export", dir.file("none.apf"), dir.file("none.tif")});
+  EXPECT_EQ(tiff.status, 1);
+  EXPECT_NE(tiff.err.find("has no pages; nothing was written"), std::string::npos) << tiff.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif")));
+
+  dir.write("empty.apf", faxWithBlankPages({3, 0}));
+  for (const char* format : {"bmp", "pcx", "dcx", "pbm"}) {
+    std::string out = dir.file(std::string("empty.") + format);
+    auto e = run({"export", dir.file("empty.apf"), out, "--page", "2"});
+    EXPECT_EQ(e.status, 1) << format;
+    EXPECT_NE(e.err.find("page 2 has no lines; nothing was written"), std::string::npos) << format << ": " << e.err;
+    EXPECT_FALSE(std::filesystem::exists(out)) << format;
+    // The page with lines still exports.
+    EXPECT_EQ(run({"export", dir.file("empty.apf"), out, "--page", "1"}).status, 0) << format;
+  }
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "faximage/tiff_fax/tiff_fax.h"
 #include "errors/error_codes.h"
 #include "support/temp_dir.h"
+#include "tiff_builder.h"
 
 namespace quillon::faximage {
 namespace {
@@ -82,6 +83,33 @@ TEST(TiffFax, PagesCodedByNetpbmAndLibtiffImportToTheSameBitmap) {
   EXPECT_TRUE(imported == rows);
   dir.write("junk.g3", std::string(500, '\xFF'));
   EXPECT_EQ(ImportTiffToFax(dir.file("junk.g3"), dir.file("junk.apf")), ecBadGraphicsFormat);
+}
+
+TEST(TiffFax, ImportTakesTheResolutionInItsUnit) {
+  quillon::test::TempDir dir;
+  // Two rows of 1728 pixels at 77 lines per centimetre (196 per inch), then the same number
+  // read as lines per inch.
+  for (uint32_t unit : {3u, 2u}) {
+    test::TiffBuilder b;
+    b.addLong(256, 1728);
+    b.addLong(257, 2);
+    b.addShort(258, 1);
+    b.addShort(259, 1);
+    b.addShort(262, 0);
+    b.addLong(273, 0);
+    b.addLong(278, 2);
+    b.addLong(279, 2 * 216);
+    b.add(282, 5, {80, 1});
+    b.add(283, 5, {77, 1});
+    b.addShort(296, unit);
+    b.set(273, {b.dataOffset()});
+    dir.write("in.tif", b.build(std::string(2 * 216, '\x0F')));
+    ASSERT_EQ(ImportTiffToFax(dir.file("in.tif"), dir.file("out.apf")), ecOK) << unit;
+    PageHeader p;
+    ASSERT_EQ(FindPage(dir.file("out.apf"), 1, p), ecOK);
+    EXPECT_EQ(p.highRes(), unit == 3) << unit;
+    EXPECT_EQ(test::pageLines(dir.file("out.apf"), 1), std::vector<Line>(2, Line(216, 0x0F)));
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "qtplatform/single_instance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -42,6 +44,19 @@ TEST(SingleInstance, KeyDependsOnUserProgramAndFolderAndIsSocketSafe) {
   EXPECT_NE(a, SingleInstanceGuard::keyFor("other", "/data/one/"));
   EXPECT_FALSE(SingleInstanceGuard::keyFor("we ird/name", "/x").contains('/'));
   EXPECT_LT(a.size(), 60);
+}
+
+TEST(SingleInstance, KeyNamesTheFolderItselfNotThePathToIt) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QString real = dir.filePath(QStringLiteral("data"));
+  ASSERT_TRUE(QDir().mkpath(real));
+  QString link = dir.filePath(QStringLiteral("link"));
+  ASSERT_TRUE(QFile::link(real, link));
+  QString key = SingleInstanceGuard::keyFor("quillon", real + "/");
+  EXPECT_EQ(key, SingleInstanceGuard::keyFor("quillon", link + "/"));
+  EXPECT_EQ(key, SingleInstanceGuard::keyFor("quillon", real + "/../data/./"));
+  EXPECT_NE(key, SingleInstanceGuard::keyFor("quillon", dir.path()));
 }
 
 TEST(SingleInstance, SecondClaimAsksTheFirstToComeForwardAndFails) {

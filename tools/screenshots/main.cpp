@@ -1,5 +1,6 @@
-// quillon-screenshots OUTDIR [--sent N] [--received N]: opens the main window on a fresh data
-// folder filled with sample faxes and saves main-outgoing.png, main-incoming.png and a help page.
+// quillon-screenshots OUTDIR [--sent N] [--received N] [--size WxH]: opens the main window on a
+// fresh data folder filled with sample faxes and saves main-outgoing.png, main-incoming.png and a
+// help page. Without --size the window keeps the size it opens with.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -29,14 +30,19 @@ int main(int argc, char** argv) {
   quillon::qtplatform::QtPlatformInstallation platformLayer;
   QStringList args = application.arguments().mid(1);
   if (args.isEmpty()) {
-    std::fprintf(stderr, "usage: quillon-screenshots OUTDIR [--sent N] [--received N]\n");
+    std::fprintf(stderr, "usage: quillon-screenshots OUTDIR [--sent N] [--received N] [--size WxH]\n");
     return 2;
   }
   QString out = args.takeFirst();
   int sent = 24, received = 12;
+  QSize size;
   for (int i = 0; i + 1 < args.size(); i += 2) {
     if (args[i] == "--sent") sent = args[i + 1].toInt();
     if (args[i] == "--received") received = args[i + 1].toInt();
+    if (args[i] == "--size") {
+      QStringList wh = args[i + 1].split(QLatin1Char('x'));
+      if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
+    }
   }
   QDir().mkpath(out);
   QTemporaryDir data;
@@ -54,7 +60,7 @@ int main(int argc, char** argv) {
   quillon::app::TMainScreen window(folder);
   if (window.creationFailed()) return 1;
   window.FormActivate();
-  window.resize(960, 600);
+  if (size.isValid()) window.resize(size);
   window.move(20, 20);
   window.SetButtons();
   settle();

@@ -122,12 +122,15 @@ int importTiff(const std::string& path, FaxFileWriter& writer) {
     uint32_t width = 0, height = 0;
     uint16_t bits = 1, samples = 1, photometric = PHOTOMETRIC_MINISWHITE;
     float yres = 196;
+    uint16_t unit = RESUNIT_INCH;
     TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &yres);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (unit == RESUNIT_CENTIMETER) yres *= 2.54f;  // fine is 196 lines per inch, 77 per cm
     if (bits != 1 || samples != 1 || width == 0 || width > 32768 || height > 65535) return ecBadGraphicsFormat;
     const bool wide = width > 1728;
     std::vector<uint8_t> row(size_t(TIFFScanlineSize(tiff.get())) + 1);
@@ -156,6 +159,8 @@ int ExportFaxToTiff(const std::string& faxFile, const std::string& tiffFile) {
   unpacker.SetInFileName(faxFile);
   int pages = unpacker.FilePageCount();
   if (pages < 0) return pages;
+  // A TIFF needs at least one image; a fax without pages has nothing to write.
+  if (pages == 0) return ecInvalidPageNumber;
   TiffHandle tiff(TIFFOpen(tiffFile.c_str(), "w"));
   if (!tiff) return ecBadGraphicsFormat;
   int status = ecOK;

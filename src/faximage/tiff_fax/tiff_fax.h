@@ -7,8 +7,10 @@
 
 namespace quillon::faximage {
 
-// Status: 0, a negative operating-system status, -8001 for a bad fax file, -8002 when the
-// TIFF cannot be written or read.
+// Status: 0, a negative operating-system status, -8001 for a bad fax file, -8053 for a fax
+// without pages (no file is written), -8002 when the TIFF cannot be written or read.
+// Import takes a vertical resolution above 150 lines per inch (in inches or centimetres) as
+// fine.
 int ExportFaxToTiff(const std::string& faxFile, const std::string& tiffFile);
 
 struct ImportOptions {
