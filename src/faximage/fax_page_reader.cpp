@@ -19,19 +19,31 @@ int FaxPageReader::open(const std::string& fileName) {
 
 int FaxPageReader::findPage(unsigned page) {
   if (page == 0 || page > header_.pageCount) return ecFaxBadFormat;
-  uint64_t fileSize = 0;
-  int status = file_.size(fileSize);
+  FileIdentity file;
+  int status = file_.identity(file);
   if (status != ecOK) return status;
+  const uint64_t fileSize = file.size;
+  unsigned n = 1;
   uint64_t offset = header_.firstPageOffset;
-  for (unsigned n = 1;; ++n) {
+  if (mark_.page != 0 && mark_.page <= page && mark_.file == file) {
+    n = mark_.page;
+    offset = mark_.offset;
+    if (n < page) {  // the marked page's header is known: go on from the next one
+      ++n;
+      offset += kPageHeaderSize + mark_.dataLength;
+    }
+  }
+  for (;; ++n) {
     if (offset + kPageHeaderSize > fileSize) return ecFaxBadFormat;  // chain leaves the file
     uint8_t b[kPageHeaderSize];
     if ((status = file_.seek(offset)) != ecOK) return status;
     if ((status = file_.readExact(b, sizeof b, ecFaxBadFormat)) != ecOK) return status;
     page_ = PageHeader::parse(b);
+    ++pageHeadersRead_;
     if (n == page) break;
     offset += kPageHeaderSize + page_.dataLength;
   }
+  mark_ = {page, offset, page_.dataLength, file};
   dataOffset_ = offset + kPageHeaderSize;
   bytesRead_ = 0;
   return ecOK;

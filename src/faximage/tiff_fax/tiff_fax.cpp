@@ -11,6 +11,7 @@
 
 #include "faximage/fax_file.h"
 #include "faximage/fax_file_writer.h"
+#include "faximage/fax_page_reader.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/line_assembler.h"
 #include "faximage/mh_decoder.h"
@@ -158,10 +159,11 @@ int ExportFaxToTiff(const std::string& faxFile, const std::string& tiffFile) {
   if (pages < 0) return pages;
   TiffHandle tiff(TIFFOpen(tiffFile.c_str(), "w"));
   if (!tiff) return ecBadGraphicsFormat;
-  int status = ecOK;
+  FaxPageReader chain;  // one walk along the pages for their headers
+  int status = chain.open(faxFile);
   for (int page = 1; status == ecOK && page <= pages; ++page) {
-    PageHeader header;
-    if ((status = FindPage(faxFile, unsigned(page), header)) != ecOK) break;
+    if ((status = chain.findPage(unsigned(page))) != ecOK) break;
+    const PageHeader& header = chain.page();
     std::vector<std::vector<uint8_t>> lines;
     unpacker.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t* d, int n, int) {
       if (!s && !e) lines.emplace_back(d, d + n);
