@@ -46,6 +46,7 @@ class LineAssembler {
     int first = from >> 3, last = (end - 1) >> 3;
     uint8_t head = uint8_t(0xFF >> (from & 7));
     uint8_t tail = uint8_t(0xFF << (7 - ((end - 1) & 7)));
+    if (last >= blackEnd_) blackEnd_ = last + 1;
     if (first == last) {
       line_[first] |= uint8_t(head & tail);
       return;
@@ -58,6 +59,7 @@ class LineAssembler {
   LineSink sink_;
   uint8_t line_[512] = {};
   int bit_ = 0;
+  int blackEnd_ = 0;  // bytes of line_ that may hold black: what the next line must clear
   Colour colour_ = Colour::White;
   int consecutiveEols_ = 0;
   bool eolSeen_ = false;
