@@ -48,7 +48,12 @@ class FaxPageReader {
   uint64_t bytesRead_ = 0;
   PageChainMark mark_;
   uint64_t pageHeadersRead_ = 0;
-  std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kMaxLineRecord);
+  // Page data is read ahead in large blocks: one read per line record and length word
+  // would be two system calls per line.
+  static constexpr size_t kReadAhead = 64 * 1024;
+  int take(size_t n, const uint8_t*& data);
+  std::vector<uint8_t> ahead_ = std::vector<uint8_t>(kReadAhead);
+  size_t aheadAt_ = 0, aheadEnd_ = 0;
 };
 
 }  // namespace quillon::faximage

@@ -23,14 +23,19 @@ class LineAssembler {
     else run(value);
   }
   void eol();
-  void run(int length) {
-    if (!eolSeen_) return;
+  // Returns the colour of the next code, so a decoder keeps it in hand rather than reading it
+  // back past the line buffer's byte stores.
+  Colour run(int length) {
+    if (!eolSeen_) return colour_;
+    Colour now = colour_;
     if (bit_ + length <= kBufferBits) {
-      if (colour_ == Colour::Black) setBlack(bit_, length);
+      if (now == Colour::Black) setBlack(bit_, length);
       bit_ += length;
     }
-    if (length < 64) colour_ = colour_ == Colour::White ? Colour::Black : Colour::White;
+    if (length < 64) now = now == Colour::White ? Colour::Black : Colour::White;
+    colour_ = now;
     consecutiveEols_ = 0;
+    return now;
   }
   void invalidCode() { ++invalidCodes_; }
 

@@ -118,39 +118,50 @@ void MhDecoder::run() {
     }
     if (count_ == 0) return;
     if (mode_ == Mode::Code && count_ >= kLookupBits) {
-      // The common case: whole codes in hand.
+      // The common case: whole codes in hand. The bits, their count and the colour are kept
+      // in locals: the line buffer's byte stores could alias the members, which would then
+      // be written and read back around every run.
+      uint64_t bits = bits_;
+      int count = count_;
+      Colour colour = lines_.colour();
+      bool pageEnded = false;
       do {
-        const Lookup e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
+        const Lookup e = t.table[static_cast<int>(colour)][bits & ((1u << kLookupBits) - 1)];
         const int value = e.value();
         if (value < kFillZeros) {  // a run
-          bits_ >>= e.bits();      // at most 13 bits
-          count_ -= e.bits();
-          lines_.run(value);
+          bits >>= e.bits();       // at most 13 bits
+          count -= e.bits();
+          colour = lines_.run(value);
           continue;
         }
         if (value == kFillZeros) {
           // Fill bits and an EOL, the start of every line: when the 1 that ends them is in
           // hand the EOL is taken here, without the round through FillZeros mode.
-          int zeros = std::countr_zero(bits_);
-          if (zeros < count_) {
-            consume(zeros + 1);
-            lines_.eol();
-            if (lines_.finished()) return;
-            continue;
+          int zeros = std::countr_zero(bits);
+          if (zeros >= count) {
+            bits >>= e.bits();
+            count -= e.bits();
+            mode_ = Mode::FillZeros;
+            break;
           }
-          consume(e.bits());
-          mode_ = Mode::FillZeros;
-          break;
-        }
-        consume(e.bits());
-        if (value == kInvalid) {
-          lines_.invalidCode();
-          mode_ = Mode::SkipOnes;
-          break;
+          bits = zeros + 1 >= 64 ? 0 : bits >> (zeros + 1);
+          count -= zeros + 1;
+        } else {
+          bits >>= e.bits();
+          count -= e.bits();
+          if (value == kInvalid) {
+            lines_.invalidCode();
+            mode_ = Mode::SkipOnes;
+            break;
+          }
         }
         lines_.eol();
-        if (lines_.finished()) return;
-      } while (count_ >= kLookupBits);
+        colour = Colour::White;
+        if ((pageEnded = lines_.finished())) break;
+      } while (count >= kLookupBits);
+      bits_ = bits;
+      count_ = count;
+      if (pageEnded) return;
       continue;
     }
     switch (mode_) {

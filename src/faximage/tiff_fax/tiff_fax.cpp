@@ -53,12 +53,13 @@ int writeTiffPage(TIFF* tiff, const std::vector<std::vector<uint8_t>>& lines, in
   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFSetField(tiff, TIFFTAG_PAGENUMBER, uint16_t(page), uint16_t(pages));
   TIFFSetField(tiff, TIFFTAG_CLEANFAXDATA, CLEANFAXDATA_CLEAN);
-  std::vector<uint8_t> row(size_t(width) / 8);
-  for (size_t y = 0; y < lines.size(); ++y) {
-    std::fill(row.begin(), row.end(), uint8_t(0));
-    std::memcpy(row.data(), lines[y].data(), std::min(row.size(), lines[y].size()));
-    if (TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) < 0) return ecBadGraphicsFormat;
-  }
+  // The page as one strip, coded in one call: the same bytes as row by row, at less cost.
+  const size_t rowBytes = size_t(width) / 8;
+  std::vector<uint8_t> strip(rowBytes * lines.size());
+  for (size_t y = 0; y < lines.size(); ++y)
+    std::memcpy(&strip[y * rowBytes], lines[y].data(), std::min(rowBytes, lines[y].size()));
+  if (!strip.empty() && TIFFWriteEncodedStrip(tiff, 0, strip.data(), tmsize_t(strip.size())) < 0)
+    return ecBadGraphicsFormat;
   return TIFFWriteDirectory(tiff) ? ecOK : ecBadGraphicsFormat;
 }
 
