@@ -44,6 +44,7 @@ int runApplication(int argc, char** argv, const std::optional<std::string>& data
   // 1. One instance per user and data folder: a second start hands over and ends here,
   // before any window exists.
   QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  if (executable.endsWith(QStringLiteral("-gui"))) executable.chop(4);  // quillon-gui runs the windows of quillon
   qtplatform::SingleInstanceGuard guard(
       qtplatform::SingleInstanceGuard::keyFor(executable, QString::fromStdString(folder.path)));
   if (!guard.claim()) return 0;

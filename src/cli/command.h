@@ -28,12 +28,20 @@ struct Command {
   const char* name;
   const char* usage;    // e.g. "settings [--data-dir DIR] [--json]"
   const char* summary;  // one line for --help
+  // nullptr: the command needs Qt; quillon hands it to quillon-gui (gui_handover.h), whose
+  // table guiCommands() runs it.
   int (*run)(CommandContext& context);
 };
 
-const std::vector<Command>& commands();
+const std::vector<Command>& commands();     // every command, as quillon knows them
+const std::vector<Command>& guiCommands();  // the Qt ones with their run functions (quillon-gui)
 
-// Runs the tool with the process arguments; returns the exit status.
-int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err);
+// Runs the tool with the process arguments and a command table; returns the exit status.
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+                   const std::vector<Command>& table = commands());
+
+// True when the arguments name no command (at most --data-dir DIR): the main window opens.
+// `dataDir` receives the folder given, if any.
+bool opensMainWindow(int argc, char** argv, std::optional<std::string>* dataDir = nullptr);
 
 }  // namespace quillon::cli

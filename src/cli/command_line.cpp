@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/command.h"
+#include "cli/gui_handover.h"
 #include "platform/cp1252.h"
 #include "platform/data_folder.h"
 #include "platform/version.h"
@@ -42,7 +43,19 @@ bool CommandContext::hasFlag(const std::string& flag) const {
   return std::find(args.begin(), args.end(), flag) != args.end();
 }
 
-int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+bool opensMainWindow(int argc, char** argv, std::optional<std::string>* dataDir) {
+  std::optional<std::string> folder;
+  for (int i = 1; i < argc; ++i) {
+    std::string word = argv[i];
+    if (word == "--data-dir" && i + 1 < argc) folder = argv[++i];
+    else if (word.rfind("--data-dir=", 0) == 0) folder = word.substr(11);
+    else return false;
+  }
+  if (dataDir) *dataDir = folder;
+  return true;
+}
+
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, const std::vector<Command>& table) {
   std::vector<std::string> words(argv + 1, argv + argc);
   std::optional<std::string> dataDir;
   std::vector<std::string> rest;
@@ -68,8 +81,9 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     out << kApplicationTitle << " " << kVersion << "\n";
     return 0;
   }
-  for (const Command& c : commands()) {
+  for (const Command& c : table) {
     if (rest[0] != c.name) continue;
+    if (!c.run) return handOverToGui(argc, argv);
     CommandContext context{std::vector<std::string>(rest.begin() + 1, rest.end()), dataDir, out, err};
     if (context.hasFlag("--help")) {
       out << "Usage: quillon " << c.usage << "\n" << c.summary << "\n";

@@ -10,6 +10,8 @@ int runPortsCommand(CommandContext& context);
 int runSettingsCommand(CommandContext& context);
 int runTableCommand(CommandContext& context);
 
+// A command that needs Qt stands here with run = nullptr (quillon hands it to quillon-gui)
+// and again, with its run function, in gui_command_table.cpp.
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       {"convert", "convert INPUT OUTPUT.APF [--type text|textex|tiff|pcx|dcx|bmp] [--fine] [--wide] [--station ID] ...",

@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "cli/fax_command_args.h"
 #include "faximage/fax_file.h"
+#include "faximage/fax_page_reader.h"
 #include "faximage/fax_unpacker.h"
 #include "platform/json_text.h"
 #include "platform/cp1252.h"
@@ -50,9 +51,11 @@ int info(CommandContext& c) {
   unpacker.Loading = true;
   unpacker.AutoScaleMode = asNone;
   unpacker.SetInFileName(file);
+  FaxPageReader chain;  // one walk along the pages for their headers
+  if (int status = chain.open(file); status != ecOK) return reportStatus(c.err, "info", status);
   for (unsigned page = 1; page <= header.pageCount; ++page) {
-    PageHeader ph;
-    if (int status = FindPage(file, page, ph); status != ecOK) return reportStatus(c.err, "info", status);
+    if (int status = chain.findPage(page); status != ecOK) return reportStatus(c.err, "info", status);
+    const PageHeader& ph = chain.page();
     int lines = 0;
     unpacker.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t*, int, int) { lines += !s && !e; };
     int status = unpacker.UnpackPage(page);

@@ -63,8 +63,10 @@ int TApdFaxUnpacker::decode(unsigned page, Target target, MonoBitmap* result) {
     return ecBadArgument;
   FaxPageReader reader;
   int status = reader.open(inFileName_);
+  reader.useMark(chain_);
   if (status == ecOK) status = reader.findPage(page);
   if (status != ecOK) return status;
+  chain_ = reader.mark();
   options_ &= ~uoAbort;
 
   const PageHeader& ph = reader.page();

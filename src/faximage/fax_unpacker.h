@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "faximage/fax_page_reader.h"
 #include "faximage/mono_bitmap.h"
 
 namespace quillon::faximage {
@@ -80,6 +81,7 @@ class TApdFaxUnpacker {
   unsigned options_ = uoYield;
   unsigned hMult_ = 1, hDiv_ = 1, vMult_ = 1, vDiv_ = 1;
   std::string inFileName_, outFileName_;
+  PageChainMark chain_;  // the last page located, so decoding page after page walks once
 };
 
 // Stretches a bitmap by copying the nearest source pixel (rows keep their bit order).

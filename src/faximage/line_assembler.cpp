@@ -13,7 +13,8 @@ void LineAssembler::eol() {
     ++linesDelivered_;
     sink_(line_, size_t(bit_) / 8);
   }
-  std::memset(line_, 0, size_t(bit_ + 7) / 8);
+  std::memset(line_, 0, size_t(blackEnd_));  // white runs wrote nothing
+  blackEnd_ = 0;
   bit_ = 0;
   colour_ = Colour::White;
   ++consecutiveEols_;

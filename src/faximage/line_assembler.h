@@ -23,14 +23,19 @@ class LineAssembler {
     else run(value);
   }
   void eol();
-  void run(int length) {
-    if (!eolSeen_) return;
+  // Returns the colour of the next code, so a decoder keeps it in hand rather than reading it
+  // back past the line buffer's byte stores.
+  Colour run(int length) {
+    if (!eolSeen_) return colour_;
+    Colour now = colour_;
     if (bit_ + length <= kBufferBits) {
-      if (colour_ == Colour::Black) setBlack(bit_, length);
+      if (now == Colour::Black) setBlack(bit_, length);
       bit_ += length;
     }
-    if (length < 64) colour_ = colour_ == Colour::White ? Colour::Black : Colour::White;
+    if (length < 64) now = now == Colour::White ? Colour::Black : Colour::White;
+    colour_ = now;
     consecutiveEols_ = 0;
+    return now;
   }
   void invalidCode() { ++invalidCodes_; }
 
@@ -46,6 +51,7 @@ class LineAssembler {
     int first = from >> 3, last = (end - 1) >> 3;
     uint8_t head = uint8_t(0xFF >> (from & 7));
     uint8_t tail = uint8_t(0xFF << (7 - ((end - 1) & 7)));
+    if (last >= blackEnd_) blackEnd_ = last + 1;
     if (first == last) {
       line_[first] |= uint8_t(head & tail);
       return;
@@ -58,6 +64,7 @@ class LineAssembler {
   LineSink sink_;
   uint8_t line_[512] = {};
   int bit_ = 0;
+  int blackEnd_ = 0;  // bytes of line_ that may hold black: what the next line must clear
   Colour colour_ = Colour::White;
   int consecutiveEols_ = 0;
   bool eolSeen_ = false;

@@ -11,12 +11,16 @@ namespace {
 
 constexpr int kLookupBits = 13;  // the longest code
 
-enum class Kind : uint8_t { Leaf, Invalid, FillZeros };
+// An entry in two bytes, so that both colours' tables (32 KB) stay in the first-level cache:
+// bits 0-3 the bits it consumes, bits 4-15 a run length or one of the marks below.
+enum Mark : uint16_t { kFillZeros = 4093, kInvalid = 4094, kEol = 4095 };
 struct Lookup {
-  int16_t value;  // run length or kEolLeaf for a leaf
-  uint8_t bits;   // bits the entry consumes
-  Kind kind;
+  uint16_t packed;
+  int bits() const { return packed & 15; }
+  int value() const { return packed >> 4; }
+  static Lookup of(int value, int bits) { return {uint16_t(value << 4 | bits)}; }
 };
+static_assert(kMaxRun < kFillZeros);
 
 // For every 13-bit window (first bit in bit 0), where the tree walk from the root ends:
 // at a leaf, at a missing successor, or at the fill node after eleven 0 bits.
@@ -29,17 +33,17 @@ struct LookupTables {
         int16_t node = 0;
         for (int i = 0; i < kLookupBits; ++i) {
           node = tree.nodes[node].next[(window >> i) & 1];
-          uint8_t used = uint8_t(i + 1);
+          const int used = i + 1;
           if (node == kNoNode) {
-            table[c][window] = {0, used, Kind::Invalid};
+            table[c][window] = Lookup::of(kInvalid, used);
             break;
           }
           if (node == tree.zeroNode) {
-            table[c][window] = {0, used, Kind::FillZeros};
+            table[c][window] = Lookup::of(kFillZeros, used);
             break;
           }
-          if (tree.nodes[node].leaf != kNoLeaf) {
-            table[c][window] = {tree.nodes[node].leaf, used, Kind::Leaf};
+          if (int16_t leaf = tree.nodes[node].leaf; leaf != kNoLeaf) {
+            table[c][window] = Lookup::of(leaf == kEolLeaf ? int(kEol) : leaf, used);
             break;
           }
         }
@@ -114,26 +118,50 @@ void MhDecoder::run() {
     }
     if (count_ == 0) return;
     if (mode_ == Mode::Code && count_ >= kLookupBits) {
-      // The common case: whole codes in hand.
+      // The common case: whole codes in hand. The bits, their count and the colour are kept
+      // in locals: the line buffer's byte stores could alias the members, which would then
+      // be written and read back around every run.
+      uint64_t bits = bits_;
+      int count = count_;
+      Colour colour = lines_.colour();
+      bool pageEnded = false;
       do {
-        const Lookup& e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
-        consume(e.bits);
-        if (e.kind != Kind::Leaf) {
-          if (e.kind == Kind::Invalid) {
+        const Lookup e = t.table[static_cast<int>(colour)][bits & ((1u << kLookupBits) - 1)];
+        const int value = e.value();
+        if (value < kFillZeros) {  // a run
+          bits >>= e.bits();       // at most 13 bits
+          count -= e.bits();
+          colour = lines_.run(value);
+          continue;
+        }
+        if (value == kFillZeros) {
+          // Fill bits and an EOL, the start of every line: when the 1 that ends them is in
+          // hand the EOL is taken here, without the round through FillZeros mode.
+          int zeros = std::countr_zero(bits);
+          if (zeros >= count) {
+            bits >>= e.bits();
+            count -= e.bits();
+            mode_ = Mode::FillZeros;
+            break;
+          }
+          bits = zeros + 1 >= 64 ? 0 : bits >> (zeros + 1);
+          count -= zeros + 1;
+        } else {
+          bits >>= e.bits();
+          count -= e.bits();
+          if (value == kInvalid) {
             lines_.invalidCode();
             mode_ = Mode::SkipOnes;
-          } else {
-            mode_ = Mode::FillZeros;
+            break;
           }
-          break;
         }
-        if (e.value == kEolLeaf) {
-          lines_.eol();
-          if (lines_.finished()) return;
-        } else {
-          lines_.run(e.value);
-        }
-      } while (count_ >= kLookupBits);
+        lines_.eol();
+        colour = Colour::White;
+        if ((pageEnded = lines_.finished())) break;
+      } while (count >= kLookupBits);
+      bits_ = bits;
+      count_ = count;
+      if (pageEnded) return;
       continue;
     }
     switch (mode_) {
@@ -158,16 +186,16 @@ void MhDecoder::run() {
       }
       case Mode::Code: {
         if (in_ != inEnd_) break;  // refill first
-        const Lookup& e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
-        if (e.bits > count_) return;  // the code is not complete (yet)
-        consume(e.bits);
-        if (e.kind == Kind::Leaf) {
-          lines_.leaf(e.value);
-        } else if (e.kind == Kind::Invalid) {
+        const Lookup e = t.table[static_cast<int>(lines_.colour())][bits_ & ((1u << kLookupBits) - 1)];
+        if (e.bits() > count_) return;  // the code is not complete (yet)
+        consume(e.bits());
+        if (e.value() == kFillZeros) {
+          mode_ = Mode::FillZeros;
+        } else if (e.value() == kInvalid) {
           lines_.invalidCode();
           mode_ = Mode::SkipOnes;
         } else {
-          mode_ = Mode::FillZeros;
+          lines_.leaf(e.value() == kEol ? kEolLeaf : e.value());
         }
         break;
       }

@@ -96,4 +96,12 @@ int PosixFile::size(uint64_t& bytes) const {
   return ecOK;
 }
 
+int PosixFile::identity(FileIdentity& id) const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return StatusFromLastError();
+  id = {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return ecOK;
+}
+
 }  // namespace quillon::faximage

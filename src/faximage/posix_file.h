@@ -7,6 +7,14 @@
 
 namespace quillon::faximage {
 
+// Which file, in which state: equal identities mean the same file, unchanged in size and
+// modification time.
+struct FileIdentity {
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class PosixFile {
  public:
   PosixFile() = default;
@@ -28,6 +36,7 @@ class PosixFile {
   int writeAll(const void* data, size_t size);
   int seek(uint64_t offset);
   int size(uint64_t& bytes) const;
+  int identity(FileIdentity& id) const;
 
  private:
   int fd_ = -1;

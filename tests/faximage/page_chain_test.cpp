@@ -11,6 +11,7 @@
 #include "faximage/fax_file.h"
 #include "faximage/fax_file_join.h"
 #include "faximage/fax_file_writer.h"
+#include "faximage/fax_page_reader.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/mh_encoder.h"
 #include "errors/error_codes.h"
@@ -129,6 +130,48 @@ TEST(FaxPageChain, ChainsThatLeaveTheFileAreRefusedNotFollowed) {
   EXPECT_EQ(ReadFaxHeader(dir.file("short.apf"), h), ecFaxBadFormat);
   EXPECT_TRUE(IsFaxFile(dir.file("short.apf")));
   EXPECT_FALSE(IsFaxFile(dir.file("none.apf")));
+}
+
+TEST(FaxPageChain, PageAfterPageWalksTheChainOnceAndAChangedFileIsWalkedAnew) {
+  quillon::test::TempDir dir;
+  std::mt19937 rng(21);
+  auto pages = mixedPages(rng, 300);
+  const std::string file = dir.file("many.apf");
+  writePages(file, pages);
+  FaxPageReader reader;
+  ASSERT_EQ(reader.open(file), ecOK);
+  for (unsigned n = 1; n <= 300; ++n) {
+    ASSERT_EQ(reader.findPage(n), ecOK);
+    ASSERT_EQ(reader.page().flags, pages[n - 1].flags | PageFlagLengthWords) << n;
+  }
+  EXPECT_EQ(reader.pageHeadersRead(), 300u);
+  ASSERT_EQ(reader.findPage(300), ecOK);  // the same page again: its header only
+  EXPECT_EQ(reader.pageHeadersRead(), 301u);
+  ASSERT_EQ(reader.findPage(5), ecOK);    // backwards: from the first page
+  EXPECT_EQ(reader.pageHeadersRead(), 306u);
+
+  // One unpacker decoding page after page, then the file replaced by other pages under the
+  // same name: the remembered place in the old chain is not used for the new one.
+  TApdFaxUnpacker u;
+  u.Loading = true;
+  u.AutoScaleMode = asNone;
+  u.SetInFileName(file);
+  std::vector<test::Line> lines;
+  u.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t* d, int n, int) {
+    if (!s && !e) lines.emplace_back(d, d + n);
+  };
+  for (unsigned n : {1u, 2u, 3u, 150u, 151u, 300u}) {
+    lines.clear();
+    ASSERT_EQ(u.UnpackPage(n), ecOK);
+    EXPECT_EQ(lines, pages[n - 1].rows) << n;
+  }
+  auto others = mixedPages(rng, 300);
+  writePages(file, others);
+  for (unsigned n : {151u, 152u}) {
+    lines.clear();
+    ASSERT_EQ(u.UnpackPage(n), ecOK);
+    EXPECT_EQ(lines, others[n - 1].rows) << n;
+  }
 }
 
 // The same file with `gap` bytes between the header and the first page, and the header's

@@ -11,6 +11,7 @@
 
 #include "faximage/fax_file.h"
 #include "faximage/fax_file_writer.h"
+#include "faximage/fax_page_reader.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/line_assembler.h"
 #include "faximage/mh_decoder.h"
@@ -52,12 +53,13 @@ int writeTiffPage(TIFF* tiff, const std::vector<std::vector<uint8_t>>& lines, in
   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFSetField(tiff, TIFFTAG_PAGENUMBER, uint16_t(page), uint16_t(pages));
   TIFFSetField(tiff, TIFFTAG_CLEANFAXDATA, CLEANFAXDATA_CLEAN);
-  std::vector<uint8_t> row(size_t(width) / 8);
-  for (size_t y = 0; y < lines.size(); ++y) {
-    std::fill(row.begin(), row.end(), uint8_t(0));
-    std::memcpy(row.data(), lines[y].data(), std::min(row.size(), lines[y].size()));
-    if (TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) < 0) return ecBadGraphicsFormat;
-  }
+  // The page as one strip, coded in one call: the same bytes as row by row, at less cost.
+  const size_t rowBytes = size_t(width) / 8;
+  std::vector<uint8_t> strip(rowBytes * lines.size());
+  for (size_t y = 0; y < lines.size(); ++y)
+    std::memcpy(&strip[y * rowBytes], lines[y].data(), std::min(rowBytes, lines[y].size()));
+  if (!strip.empty() && TIFFWriteEncodedStrip(tiff, 0, strip.data(), tmsize_t(strip.size())) < 0)
+    return ecBadGraphicsFormat;
   return TIFFWriteDirectory(tiff) ? ecOK : ecBadGraphicsFormat;
 }
 
@@ -163,10 +165,11 @@ int ExportFaxToTiff(const std::string& faxFile, const std::string& tiffFile) {
   if (pages == 0) return ecInvalidPageNumber;
   TiffHandle tiff(TIFFOpen(tiffFile.c_str(), "w"));
   if (!tiff) return ecBadGraphicsFormat;
-  int status = ecOK;
+  FaxPageReader chain;  // one walk along the pages for their headers
+  int status = chain.open(faxFile);
   for (int page = 1; status == ecOK && page <= pages; ++page) {
-    PageHeader header;
-    if ((status = FindPage(faxFile, unsigned(page), header)) != ecOK) break;
+    if ((status = chain.findPage(unsigned(page))) != ecOK) break;
+    const PageHeader& header = chain.page();
     std::vector<std::vector<uint8_t>> lines;
     unpacker.OnOutputLine = [&](TApdFaxUnpacker&, bool s, bool e, const uint8_t* d, int n, int) {
       if (!s && !e) lines.emplace_back(d, d + n);

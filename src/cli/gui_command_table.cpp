@@ -1,0 +1,14 @@
+// The commands that need Qt, run inside quillon-gui. Each also stands in command_table.cpp
+// with the same name and no run function, so that `quillon` lists it in --help and hands it
+// over. A command that needs Qt (a rich-text rendering, for example `rtf FILE --pages DIR`)
+// goes here with its run function, in a source file linked into quillon-gui only.
+#include "cli/command.h"
+
+namespace quillon::cli {
+
+const std::vector<Command>& guiCommands() {
+  static const std::vector<Command> table = {};
+  return table;
+}
+
+}  // namespace quillon::cli
