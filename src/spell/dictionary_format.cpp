@@ -24,20 +24,6 @@ std::size_t commonPrefix(std::string_view a, std::string_view b) {
   return n;
 }
 
-// Walks the lists of a trie depth first; `visit` sees each node with the word it completes.
-// Stops early and returns false when `visit` does.
-template <typename Visit>
-bool walkLists(const NodeArray& nodes, std::uint16_t start, std::string& prefix, Visit& visit) {
-  for (std::size_t n = start;; ++n) {
-    const Node& node = nodes[n];
-    prefix.push_back(codeChar(node.code()));
-    bool ok = visit(n, node, prefix) && (!node.hasChild() || walkLists(nodes, node.child, prefix, visit));
-    prefix.pop_back();
-    if (!ok) return false;
-    if (node.last()) return true;
-  }
-}
-
 // Lays out the list of characters at `depth` shared by words[lo, hi) and returns its first
 // node. Every word in the range is longer than `depth`.
 std::uint16_t layoutList(NodeArray& nodes, const std::vector<std::string>& words, std::size_t lo, std::size_t hi,
@@ -120,12 +106,28 @@ std::optional<std::string> checkTrie(const NodeArray& nodes) {
 
 void forEachWord(const NodeArray& nodes, const std::function<void(const std::string&)>& word) {
   if (nodes.size() < 2) return;
+  // Iterative, so that a deep trie (a long chain in a damaged file) cannot exhaust the stack.
+  std::vector<std::size_t> resume;  // per depth: the node to continue with after the child list
   std::string prefix;
-  auto visit = [&](std::size_t, const Node& node, const std::string& text) {
-    if (node.wordEnd()) word(text);
-    return true;
-  };
-  walkLists(nodes, 1, prefix, visit);
+  std::size_t n = 1;
+  while (true) {
+    const Node& node = nodes[n];
+    prefix.push_back(codeChar(node.code()));
+    if (node.wordEnd()) word(prefix);
+    if (node.hasChild()) {
+      resume.push_back(n);
+      n = node.child;
+      continue;
+    }
+    prefix.pop_back();
+    while (nodes[n].last()) {  // the list is done: back to the node after its parent
+      if (resume.empty()) return;
+      n = resume.back();
+      resume.pop_back();
+      prefix.pop_back();
+    }
+    ++n;
+  }
 }
 
 void insertWord(NodeArray& nodes, std::string_view word) {

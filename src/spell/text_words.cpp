@@ -68,7 +68,8 @@ std::string rtfPlainText(std::string_view rtf) {
     bool atGroupStart = groupStart;
     groupStart = false;
     bool skipping = skipBelow >= 0;
-    if (c == '\\' && i + 1 < rtf.size()) {
+    if (c == '\\') {
+      if (i + 1 == rtf.size()) break;
       char next = rtf[i + 1];
       if (std::isalpha(static_cast<unsigned char>(next))) {
         std::size_t end = i + 1;
