@@ -14,21 +14,20 @@ constexpr std::size_t kMaxPrefixLength = 40;
 constexpr int kLastNumber = 65534;
 
 bool knownIn(const Dictionary& d, const std::string& word) {
-  std::uint32_t n = 1;
-  for (std::size_t i = 0; i < word.size(); ++i) {
+  if (word.empty()) return false;
+  std::uint32_t n = d.firstLetter[charCode(static_cast<unsigned char>(word[0]))];
+  std::optional<Node> node = d.node(n);  // nothing for n == 0: no word begins with the letter
+  for (std::size_t i = 1;; ++i) {
+    if (!node) return false;
+    if (i == word.size()) return node->wordEnd();
+    if (!node->hasChild()) return false;
     std::uint8_t code = charCode(static_cast<unsigned char>(word[i]));
-    std::optional<Node> node;
-    for (;; ++n) {  // node() ends the list scan at the last node of the dictionary
+    for (n = node->child;; ++n) {  // node() ends the scan at the last node of the dictionary
       node = d.node(n);
-      if (!node) return false;
-      if (node->code() == code) break;
+      if (!node || node->code() == code) break;
       if (node->last()) return false;
     }
-    if (i + 1 == word.size()) return node->wordEnd();
-    if (!node->hasChild()) return false;
-    n = node->child;
   }
-  return false;
 }
 
 // The depth-first walk over one dictionary for one target key. `seen` stops the walk at a node
@@ -130,7 +129,7 @@ void TAcropSpell::openMainWhenNeeded() {
 
 void TAcropSpell::refreshUserHeaders() {
   for (auto& d : dictionaries_)
-    if (d.isUser()) rereadHeader(d);
+    if (d.isUser()) refreshUserDictionary(d);
 }
 
 bool TAcropSpell::isKnown(const std::string& word) const {
@@ -196,12 +195,10 @@ Dictionary* TAcropSpell::userDictionary(int number) {
 bool TAcropSpell::AddWord(const std::string& word, int dictionaryNumber) {
   Dictionary* d = userDictionary(dictionaryNumber);
   if (!d || word.empty() || word.size() > kMaxWordLength) return false;
-  rereadHeader(*d);
-  if (word.size() + d->header.nodeCount > kMaxUserNodes) return false;
-  auto nodes = loadNodes(*d);
-  if (!nodes) return false;
-  insertWord(*nodes, upperCase(word));
-  return storeUserDictionary(*d, *nodes, d->header.wordCount + 1);
+  if (!refreshUserDictionary(*d) || word.size() + d->header.nodeCount > kMaxUserNodes) return false;
+  NodeArray nodes = d->nodes;
+  insertWord(nodes, upperCase(word));
+  return storeUserDictionary(*d, nodes, d->header.wordCount + 1);
 }
 
 }  // namespace quillon::spell

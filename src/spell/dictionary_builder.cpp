@@ -71,7 +71,7 @@ std::optional<std::vector<std::string>> dictionaryWords(const std::string& path,
     parts.push_back(std::move(*user));
   }
   std::vector<std::string> words;
-  for (const auto& part : parts) {
+  for (auto& part : parts) {
     auto nodes = loadNodes(part, &error);
     if (!nodes) return std::nullopt;
     forEachWord(*nodes, [&](const std::string& w) { words.push_back(w); });

@@ -59,6 +59,14 @@ Dictionary makeDictionary(const DictionaryHeader& header, std::shared_ptr<Dictio
   return d;
 }
 
+void indexFirstLetters(Dictionary& d, const NodeArray& nodes) {
+  d.firstLetter = {};
+  for (std::uint32_t n = 1; n < nodes.size(); ++n) {
+    if (!d.firstLetter[nodes[n].code()]) d.firstLetter[nodes[n].code()] = static_cast<std::uint16_t>(n);
+    if (nodes[n].last()) break;
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<DictionaryFile> DictionaryFile::open(const std::string& path, bool writable, std::string& error) {
@@ -134,12 +142,11 @@ std::optional<Node> NodeCache::read(const DictionaryFile& file, std::uint64_t he
 std::optional<Node> Dictionary::node(std::uint32_t n) const {
   if (n < 1 || n > header.nodeCount) return std::nullopt;
   if (cache) return cache->read(*file, headerEnd, n);
-  unsigned char bytes[kNodeSize];
-  if (file->readAt(headerEnd + std::uint64_t(n - 1) * kNodeSize, bytes, kNodeSize) != kNodeSize) return std::nullopt;
-  return decodeNode(bytes);
+  if (n >= nodes.size()) return std::nullopt;
+  return nodes[n];
 }
 
-std::optional<NodeArray> loadNodes(const Dictionary& d, std::string* error) {
+std::optional<NodeArray> loadNodes(Dictionary& d, std::string* error) {
   std::string bytes(std::size_t(d.header.nodeCount) * kNodeSize, '\0');
   if (d.file->readAt(d.headerEnd, bytes.data(), bytes.size()) != bytes.size()) {
     if (error) *error = "the file ends before the nodes its header counts";
@@ -152,6 +159,7 @@ std::optional<NodeArray> loadNodes(const Dictionary& d, std::string* error) {
     if (error) *error = *fault;
     return std::nullopt;
   }
+  indexFirstLetters(d, nodes);
   return nodes;
 }
 
@@ -202,10 +210,13 @@ std::optional<Dictionary> openUserDictionary(const std::string& path, std::strin
   }
   Dictionary d = makeDictionary(*header, std::move(file));
   std::string fault;
-  if (!loadNodes(d, &fault)) {
+  auto nodes = loadNodes(d, &fault);
+  if (!nodes) {
     error = path + ": " + fault;
     return std::nullopt;
   }
+  d.nodes = std::move(*nodes);
+  d.loaded = d.header;
   return d;
 }
 
@@ -227,12 +238,29 @@ bool writeNewUserDictionary(const std::string& path, std::string& error) {
   return true;
 }
 
-bool rereadHeader(Dictionary& d) {
+bool refreshUserDictionary(Dictionary& d) {
+  // One read of the header bytes when nothing changed, as before every look-up.
+  unsigned char bytes[kHeaderSize];
+  auto sameCounts = [](const DictionaryHeader& a, const DictionaryHeader& b) {  // the stored position aside
+    return a.nodeCount == b.nodeCount && a.capacity == b.capacity && a.wordCount == b.wordCount && a.kind == b.kind;
+  };
+  bool same = d.file->readAt(d.header.position, bytes, kHeaderSize) == kHeaderSize &&
+              sameCounts(decodeHeader(bytes), d.loaded);
+  if (same && d.nodes.size() == std::size_t(d.loaded.nodeCount) + 1) return true;
   std::string error;
   auto header = readHeader(*d.file, d.header.position, error);
-  if (!header || header->isMain()) return false;
-  d.header = *header;
-  return true;
+  if (header && !header->isMain()) {
+    d.header = *header;
+    if (auto nodes = loadNodes(d)) {
+      d.nodes = std::move(*nodes);
+      d.loaded = *header;
+      return true;
+    }
+  }
+  d.nodes.assign(1, Node{});  // nothing sound to read: no words until the file is sound again
+  d.firstLetter = {};
+  if (header) d.loaded = *header;
+  return false;
 }
 
 bool storeUserDictionary(Dictionary& d, const NodeArray& nodes, std::uint32_t wordCount) {
@@ -247,7 +275,9 @@ bool storeUserDictionary(Dictionary& d, const NodeArray& nodes, std::uint32_t wo
     encodeNode(n < nodes.size() ? nodes[n] : kFreeNode, out);
   // One write, so that a stopped program leaves the old or the new dictionary.
   if (!d.file->writeAt(header.position, bytes)) return false;
-  d.header = header;
+  d.header = d.loaded = header;
+  d.nodes = nodes;
+  indexFirstLetters(d, nodes);
   return true;
 }
 

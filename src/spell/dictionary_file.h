@@ -1,7 +1,7 @@
 #pragma once
 // Open dictionary files: reading the text header and the sub-dictionary headers, reading nodes
-// (main dictionaries through a cache, user dictionaries straight from the file), loading a
-// whole node array, and writing a user dictionary back.
+// (main dictionaries through a cache, user dictionaries from a copy that is read again whenever
+// the header in the file changes), loading a whole node array, and writing a user dictionary.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -57,6 +57,13 @@ struct Dictionary {
   std::shared_ptr<DictionaryFile> file;
   int number = -1;              // -1 for main dictionaries, else the user dictionary's number
   std::unique_ptr<NodeCache> cache;  // main dictionaries only
+  // User dictionaries: the nodes as of `loaded` (the header they were read under). Every word
+  // added counts in the header, so a header unchanged in the file means unchanged nodes.
+  NodeArray nodes;
+  DictionaryHeader loaded;
+  // The node of each code in the first list (0: no word begins with it), so that a look-up
+  // goes straight to its first letter.
+  std::array<std::uint16_t, 64> firstLetter{};
 
   bool isUser() const { return !cache; }
   // Node n (1..node count), or nothing when it lies outside the dictionary or cannot be read.
@@ -71,11 +78,13 @@ std::optional<Dictionary> openUserDictionary(const std::string& path, std::strin
 // Writes a new empty user dictionary that holds the word "A" (500 node slots).
 bool writeNewUserDictionary(const std::string& path, std::string& error);
 
-// Reads the header of a user dictionary again so that its counts are current; false (and
-// the old header kept) when the file now holds something that is not a sound header.
-bool rereadHeader(Dictionary& dictionary);
+// Reads the header of a user dictionary again and, when it changed, its nodes, so that a look-up
+// sees the words added since (also by another program). A file that is no longer a sound user
+// dictionary leaves it empty until it is one again; false then.
+bool refreshUserDictionary(Dictionary& dictionary);
 // Nodes 1..node count of a dictionary, or nothing when they cannot be read or are no trie.
-std::optional<NodeArray> loadNodes(const Dictionary& dictionary, std::string* error = nullptr);
+// Also fills the dictionary's first-letter table from them.
+std::optional<NodeArray> loadNodes(Dictionary& dictionary, std::string* error = nullptr);
 // Writes a user dictionary's header and nodes (capacity grown as needed) in one write.
 bool storeUserDictionary(Dictionary& dictionary, const NodeArray& nodes, std::uint32_t wordCount);
 
