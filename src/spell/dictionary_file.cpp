@@ -163,24 +163,48 @@ std::optional<NodeArray> loadNodes(Dictionary& d, std::string* error) {
   return nodes;
 }
 
-std::optional<std::vector<Dictionary>> openMainDictionary(const std::string& path, std::string& error) {
-  auto file = DictionaryFile::open(path, false, error);
+namespace {
+
+struct OpenedFile {
+  std::shared_ptr<DictionaryFile> file;
+  std::uint64_t firstHeader = 0;  // just after the text header
+};
+
+std::optional<OpenedFile> openPastTextHeader(const std::string& path, bool writable, std::string& error) {
+  auto file = DictionaryFile::open(path, writable, error);
   if (!file) return std::nullopt;
   auto start = skipTextHeader(*file);
   if (!start) {
     error = path + ": no end of the text header (0x1A)";
     return std::nullopt;
   }
+  return OpenedFile{std::move(file), *start};
+}
+
+// A sound header of the wanted kind at `position`; the error names the file.
+std::optional<DictionaryHeader> readHeaderOfKind(const std::string& path, const DictionaryFile& file,
+                                                 std::uint64_t position, bool main, std::string& error) {
+  auto header = readHeader(file, position, error);
+  if (header && header->isMain() != main) {
+    error = main ? "not a main dictionary" : "not a user dictionary";
+    header.reset();
+  }
+  if (!header) error = path + ": " + error;
+  return header;
+}
+
+}  // namespace
+
+std::optional<std::vector<Dictionary>> openMainDictionary(const std::string& path, std::string& error) {
+  auto opened = openPastTextHeader(path, false, error);
+  if (!opened) return std::nullopt;
+  auto& file = opened->file;
   std::vector<Dictionary> parts;
-  std::uint64_t position = *start;
+  std::uint64_t position = opened->firstHeader;
   std::uint64_t size = file->size();
   do {
-    auto header = readHeader(*file, position, error);
-    if (header && !header->isMain()) error = "not a main dictionary";
-    if (!header || !header->isMain()) {
-      error = path + ": " + error;
-      return std::nullopt;
-    }
+    auto header = readHeaderOfKind(path, *file, position, true, error);
+    if (!header) return std::nullopt;
     Dictionary part = makeDictionary(*header, file);
     std::string fault;
     if (!loadNodes(part, &fault)) {
@@ -195,20 +219,11 @@ std::optional<std::vector<Dictionary>> openMainDictionary(const std::string& pat
 }
 
 std::optional<Dictionary> openUserDictionary(const std::string& path, std::string& error) {
-  auto file = DictionaryFile::open(path, true, error);
-  if (!file) return std::nullopt;
-  auto start = skipTextHeader(*file);
-  if (!start) {
-    error = path + ": no end of the text header (0x1A)";
-    return std::nullopt;
-  }
-  auto header = readHeader(*file, *start, error);
-  if (header && header->isMain()) error = "not a user dictionary";
-  if (!header || header->isMain()) {
-    error = path + ": " + error;
-    return std::nullopt;
-  }
-  Dictionary d = makeDictionary(*header, std::move(file));
+  auto opened = openPastTextHeader(path, true, error);
+  if (!opened) return std::nullopt;
+  auto header = readHeaderOfKind(path, *opened->file, opened->firstHeader, false, error);
+  if (!header) return std::nullopt;
+  Dictionary d = makeDictionary(*header, std::move(opened->file));
   std::string fault;
   auto nodes = loadNodes(d, &fault);
   if (!nodes) {
