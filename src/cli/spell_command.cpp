@@ -42,8 +42,8 @@ std::string lowerCaseName(std::string name) {
 
 // Opens qln.dct from the data folder, else the one shipped beside the program, and qlnu.dct
 // from the data folder (created when missing).
-spell::StandardDictionaries openDictionaries(CommandContext& context, spell::TAcropSpell& checker) {
-  std::string folder = context.dataFolder();
+spell::StandardDictionaries openDictionaries(CommandContext& context, spell::TAcropSpell& checker,
+                                             const std::string& folder) {
   std::string main = folder + spell::kMainDictionaryFile;
   std::error_code ec;
   if (!std::filesystem::exists(main, ec)) {
@@ -72,7 +72,7 @@ int check(CommandContext& context, const std::string& path) {
   std::string name = lowerCaseName(std::filesystem::path(path).extension().string());
   std::string text = name == ".rtf" ? spell::rtfPlainText(*bytes) : toLatin1(*bytes);
   spell::TAcropSpell checker;
-  openDictionaries(context, checker);
+  openDictionaries(context, checker, context.dataFolder());
   auto words = spell::splitWords(text);
   std::size_t unknown = 0;
   for (const auto& w : words) {
@@ -88,7 +88,7 @@ int check(CommandContext& context, const std::string& path) {
 
 int suggest(CommandContext& context, const std::string& word) {
   spell::TAcropSpell checker;
-  openDictionaries(context, checker);
+  openDictionaries(context, checker, context.dataFolder());
   std::string latin1 = platform::utf8ToLatin1(word);
   if (checker.IsWord(latin1)) context.out << "(" << word << " is known)\n";
   for (const auto& s : checker.Suggest(latin1)) context.out << platform::latin1ToUtf8(s) << "\n";
@@ -104,13 +104,14 @@ int add(CommandContext& context, const std::string& word) {
     return 2;
   }
   spell::TAcropSpell checker;
-  auto opened = openDictionaries(context, checker);
+  std::string folder = context.dataFolder();
+  auto opened = openDictionaries(context, checker, folder);
   if (opened.user < 0) return 1;
   if (!checker.AddWord(latin1, opened.user)) {
     context.err << "quillon spell add: the user dictionary did not take '" << word << "' (full or not writable)\n";
     return 1;
   }
-  context.out << "added " << word << " to " << context.dataFolder() << spell::kUserDictionaryFile << "\n";
+  context.out << "added " << word << " to " << folder << spell::kUserDictionaryFile << "\n";
   return 0;
 }
 
