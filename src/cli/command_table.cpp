@@ -8,6 +8,7 @@ int runFaxImportCommand(CommandContext& context);
 int runFaxInfoCommand(CommandContext& context);
 int runPortsCommand(CommandContext& context);
 int runSettingsCommand(CommandContext& context);
+int runSpellCommand(CommandContext& context);
 int runTableCommand(CommandContext& context);
 
 // A command that needs Qt stands here with run = nullptr (quillon hands it to quillon-gui)
@@ -25,6 +26,8 @@ const std::vector<Command>& commands() {
        "list COMn -> device -> exists / in use; --map sets where COMn leads", runPortsCommand},
       {"settings", "settings [--data-dir DIR] [--json]",
        "print every settings key with its effective value", runSettingsCommand},
+      {"spell", "spell check FILE.txt|FILE.rtf | suggest WORD | add WORD | dump FILE.dct [--data-dir DIR]",
+       "check a text's spelling, suggest words, add a word to qlnu.dct, list a dictionary", runSpellCommand},
       {"table", "table dump|query|check|rebuild ... (quillon table for the forms)",
        "dump, query or check an xBase table; rebuild the fax tables' indexes", runTableCommand},
   };
