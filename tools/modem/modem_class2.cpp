@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "emulated_modem.h"
+#include "page_judge.h"
 #include "remote_fax.h"
 
 namespace quillon::modem {
@@ -351,6 +352,7 @@ void EmulatedModem::t30PageStart() {
   c2_.pageStarted = true;
   c2_.pageEnded = false;
   c2_.page.clear();
+  c2_.pageSeen.clear();
   if (c2_.action == Class2Call::Action::Receive) {
     mode_ = Mode::Class2PageRx;
     c2_.dc2 = false;
@@ -359,6 +361,7 @@ void EmulatedModem::t30PageStart() {
 }
 
 void EmulatedModem::t30PageData(const std::string& bytes) {
+  c2_.pageSeen += bytes;
   if (hayes_.fclass == "2") {
     // The deployed Class 2 modems hand page data over with the bit order reversed.
     for (char c : bytes) c2_.page += static_cast<char>(reverseBits(static_cast<std::uint8_t>(c)));
@@ -396,7 +399,15 @@ void EmulatedModem::t30PostPage(std::uint8_t fcf) {
     return;
   }
   c2_.postPageUnreported = false;
-  info(report(12) + (hayes_.fclass == "2" ? std::string("1") : std::string("1,0,0,0,0")));
+  // The modem's own copy quality check: the page as it decoded here.
+  PageQuality q = judgePage(c2_.pageSeen, c2_.format.wide ? 2048 : 1728);
+  int ppr = q.acceptable() ? 1 : 2;
+  if (hayes_.fclass == "2") {
+    info(report(12) + std::to_string(ppr));
+  } else {
+    info(report(12) + std::to_string(ppr) + "," + std::to_string(q.lines) + "," + std::to_string(q.badLines) + "," +
+         std::to_string(q.longestBadRun) + ",0");
+  }
   info(report(13) + (fcf == t30::kMps ? "0" : fcf == t30::kEom ? "1" : "2"));
   if (c2_.action == Class2Call::Action::Receive) finishClass2Command(Result::Ok);
 }

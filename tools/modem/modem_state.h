@@ -51,7 +51,8 @@ struct Class2Call {
   std::unique_ptr<T30Sender> sender;
   std::unique_ptr<T30Receiver> receiver;
   bool connectedReported = false;
-  std::string page;  // received page data not yet given to the DTE
+  std::string page;      // received page data not yet given to the DTE
+  std::string pageSeen;  // the whole page as it came, for judging it
   bool pageStarted = false;
   bool pageEnded = false;
   bool dc2 = false;
