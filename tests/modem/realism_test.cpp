@@ -6,11 +6,13 @@
 
 #include "class1_sender.h"
 #include "dte_script.h"
+#include "modem/fax_files.h"
 #include "modem/page_judge.h"
 #include "modem/remote_fax.h"
 #include "t4_pages.h"
 
 using namespace quillon::modem;
+using quillon::modem::test::Class1Receiver;
 using quillon::modem::test::Class1Sender;
 using quillon::modem::test::DteScript;
 using quillon::modem::test::t4Page;
@@ -91,4 +93,41 @@ TEST(Realism, Class20ModemReportsThePageQualityItSaw) {
   ASSERT_TRUE(dte.readData());
   EXPECT_EQ(dte.finalResult(), "OK");
   EXPECT_EQ(dte.info().rfind("+FPS:2,", 0), 0u) << dte.info();
+}
+
+TEST(Realism, V17PageSentWithTheLongTrainingEarnsRtn) {
+  Class1Bench b;
+  RemoteReceiver remote(b.line, "555", "REMOTE");
+  ASSERT_EQ(b.dte.at("ATDT555"), "CONNECT");
+  Class1Sender s{b.dte};
+  ASSERT_TRUE(s.readPhaseB());
+  // The training check goes with the long training, page data with the short one: a receiver
+  // set for the short training takes a long one late and loses the top of the page.
+  ASSERT_EQ(s.train(145, 14400), t30::kCfr);
+  EXPECT_EQ(s.page(145, samplePage(false).data, t30::kMps), t30::kRtn);
+  ASSERT_EQ(s.train(145, 14400), t30::kCfr);
+  EXPECT_EQ(s.page(146, samplePage(false).data, t30::kEop), t30::kMcf);
+  s.disconnect();
+  EXPECT_EQ(remote.lastFax().pages.size(), 1u);
+}
+
+TEST(Realism, V17ReceiverSetForTheLongTrainingNeverTakesAShortOne) {
+  for (int pageCode : {145, 146}) {
+    Class1Bench b;
+    RemoteSender sender(b.line, "CALLER", {samplePage(false)});
+    EXPECT_EQ(b.dte.at("ATS0=0"), "OK");
+    sender.call("100");
+    ASSERT_TRUE(b.dte.waitFor("RING"));
+    Class1Receiver r{b.dte};
+    ASSERT_EQ(r.answerAndTrain(145), "") << pageCode;
+    ASSERT_TRUE(r.dcs.modulation);
+    EXPECT_EQ(r.dcs.modulation->bps, 14400);
+    auto data = r.page(pageCode, seconds(10));
+    if (pageCode == 145) {
+      EXPECT_FALSE(data) << "a long-training receiver took the short training";
+    } else {
+      ASSERT_TRUE(data);
+      EXPECT_EQ(*data, samplePage(false).data);
+    }
+  }
 }

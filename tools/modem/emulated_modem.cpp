@@ -550,6 +550,7 @@ void EmulatedModem::signal(const LineSignal& s) {
   if (s.kind == LineSignal::Kind::CarrierOn) {
     peerCarrier_ = true;
     peerModulation_ = s.modulation;
+    peerShortTrain_ = s.shortTrain;
     peerDataStart_ = s.dataStart;
   } else if (s.kind == LineSignal::Kind::CarrierOff) {
     peerCarrier_ = false;

@@ -138,6 +138,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   void class1Signal(const LineSignal& s);
   void deliverFrame(const LineSignal& frame);
   void endClass1Rx(Result r);
+  void lockOnto(const Modulation& m, bool carrierShort, Micros dataStart);
   void updateFlowControl();
   void waitForSilence(Micros wait);
 

@@ -150,21 +150,30 @@ void EmulatedModem::startDataRx(int code) {
   auto c = class1Code(code);
   mode_ = Mode::DataRx;
   c1_.rxModulation = c->modulation;
+  c1_.rxShortTrain = c->shortTrain;
   c1_.rxConnected = false;
   c1_.rxFrames.clear();
   c1_.hdlcListening = false;
   if (!peerCarrier_) return;
   if (peerModulation_ == c1_.rxModulation && line_.now() <= peerDataStart_) {
-    // Still in the training: the receiver can lock on.
-    modeTimer_.start(peerDataStart_ - line_.now(), [this] {
-      c1_.rxConnected = true;
-      result(Result::Connect);
-    });
+    // Still in the training: the receiver can lock on (if it trains the same way).
+    lockOnto(peerModulation_, peerShortTrain_, peerDataStart_);
   } else if (peerModulation_ == kV21 || peerModulation_.family != c1_.rxModulation.family ||
              peerModulation_.bps != c1_.rxModulation.bps) {
     endClass1Rx(Result::FcError);
   }
   // A matching carrier whose training has passed cannot be joined: wait for the next one.
+}
+
+void EmulatedModem::lockOnto(const Modulation& m, bool carrierShort, Micros dataStart) {
+  TrainingLock lock = trainingLock(m, carrierShort, c1_.rxShortTrain);
+  // A long-training receiver does not see a short training at all: it waits on.
+  if (lock == TrainingLock::Never) return;
+  c1_.garbleLeft = lock == TrainingLock::Garbled ? garbledBytes(m) : 0;
+  modeTimer_.start(std::max<Micros>(0, dataStart - line_.now()), [this] {
+    c1_.rxConnected = true;
+    result(Result::Connect);
+  });
 }
 
 void EmulatedModem::updateFlowControl() {
@@ -260,10 +269,7 @@ void EmulatedModem::class1Signal(const LineSignal& s) {
         }
       } else if (mode_ == Mode::DataRx && !c1_.rxConnected) {
         if (s.modulation == c1_.rxModulation) {
-          modeTimer_.start(std::max<Micros>(0, s.dataStart - line_.now()), [this] {
-            c1_.rxConnected = true;
-            result(Result::Connect);
-          });
+          lockOnto(s.modulation, s.shortTrain, s.dataStart);
         } else {
           endClass1Rx(Result::FcError);
         }
@@ -284,8 +290,10 @@ void EmulatedModem::class1Signal(const LineSignal& s) {
       break;
     case Kind::Data:
       if (mode_ == Mode::DataRx && c1_.rxConnected) {
-        out(dleStuff(s.bytes));
-        pageBytesPassed(s.bytes.size());
+        std::string bytes = s.bytes;
+        garble(bytes, c1_.garbleLeft);
+        out(dleStuff(bytes));
+        pageBytesPassed(bytes.size());
       }
       break;
     case Kind::CarrierOff:

@@ -32,6 +32,7 @@ struct Class1State {
   bool rxConnected = false;
   Modulation rxModulation = kV21;
   bool rxShortTrain = false;
+  std::size_t garbleLeft = 0;  // a late lock spoils this much of the data still
   bool frsWaiting = false;
 };
 
