@@ -131,3 +131,67 @@ TEST(Realism, V17ReceiverSetForTheLongTrainingNeverTakesAShortOne) {
     }
   }
 }
+
+namespace {
+
+// Two emulated modems in a Class 1 call, the caller having read the answerer's DIS.
+struct TwoModems {
+  PhoneLine line;
+  EmulatedModem a{line, "1"}, c{line, "2"};
+  DteScript da{line, a}, dc{line, c};
+  TwoModems() {
+    for (auto* d : {&da, &dc}) EXPECT_EQ(d->at("ATE0+FCLASS=1"), "OK");
+    da.send("ATD2\r");
+    EXPECT_TRUE(dc.waitFor("RING"));
+    EXPECT_EQ(dc.at("ATA"), "CONNECT");
+    EXPECT_EQ(da.finalResult(), "CONNECT");
+    dc.sendFrame(t30::makeDis(makeCapabilities(9600), true).bytes());
+    EXPECT_EQ(dc.finalResult(), "OK");
+    EXPECT_TRUE(da.readFrame());
+    EXPECT_EQ(da.finalResult(), "OK");
+  }
+};
+
+}  // namespace
+
+TEST(Realism, LineDelayLetsTheSenderListenBeforeTheAnswerArrives) {
+  // What efax does after the training check: the sender waits for 10 ms of silence and
+  // listens; the receiver answers the moment its carrier is gone. Over a real line the
+  // answer is 20 ms away, so the sender's wait ends first and it hears CFR.
+  TwoModems m;
+  m.dc.send("AT+FRM=96\r");  // the answerer receives the caller's training check
+  m.da.send("AT+FTM=96\r");
+  EXPECT_EQ(m.da.finalResult(), "CONNECT");
+  EXPECT_EQ(m.dc.finalResult(), "CONNECT");
+  m.da.send(std::string(1800, '\0') + std::string("\x10\x03", 2));
+  EXPECT_EQ(m.da.finalResult(), "OK");
+  m.da.send("AT+FRS=1\r");
+  ASSERT_TRUE(m.dc.readData());
+  EXPECT_EQ(m.dc.finalResult(), "NO CARRIER");
+  EXPECT_EQ(m.dc.at("AT+FTH=3"), "CONNECT");
+  m.dc.sendFrame(t30::makeFrame(t30::kCfr, true).bytes());
+  EXPECT_EQ(m.da.finalResult(), "OK");  // the silence was there before the answer came
+  EXPECT_EQ(m.da.at("AT+FRH=3"), "CONNECT");
+  auto cfr = m.da.readFrame();
+  ASSERT_TRUE(cfr);
+  EXPECT_EQ(t30::fcfBase(static_cast<std::uint8_t>((*cfr)[2])), t30::kCfr);
+  EXPECT_EQ(m.dc.finalResult(), "OK");
+}
+
+TEST(Realism, FramesSentByBothSidesAtOnceAreLost) {
+  TwoModems m;
+  // Both sides send a frame at nearly the same time; the caller is done first and listens,
+  // but the answerer's frame was on the line while the caller itself was sending.
+  EXPECT_EQ(m.da.at("AT+FTH=3"), "CONNECT");
+  m.dc.run(ms(300));
+  EXPECT_EQ(m.dc.at("AT+FTH=3"), "CONNECT");
+  m.da.sendFrame(t30::makeIdFrame(t30::kTsi | 1, "CALLER", true).bytes());
+  m.dc.sendFrame(t30::makeIdFrame(t30::kCsi, "ANSWERER", true).bytes());
+  EXPECT_EQ(m.da.finalResult(), "OK");
+  // The caller hears the answerer's flags, but no frame: the carrier just ends.
+  EXPECT_EQ(m.da.at("AT+FRH=3", seconds(5)), "CONNECT");
+  EXPECT_EQ(m.da.finalResult(seconds(5)), "NO CARRIER");
+  EXPECT_EQ(m.dc.finalResult(), "OK");
+  // The answerer missed the caller's frame just the same.
+  EXPECT_EQ(m.dc.at("AT+FRH=3", seconds(5)), "(time-out)");
+}

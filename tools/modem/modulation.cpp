@@ -63,6 +63,8 @@ Micros airTime(const Modulation& m, std::size_t bytes) {
   return static_cast<Micros>(bytes) * 8 * 1000000 / m.bps;
 }
 
+Micros frameAirTime(std::size_t bytes) { return airTime(kV21, bytes + 3); }
+
 std::optional<Modulation> modulationFromDcsBits(int byte2) {
   switch (byte2 & 0x3C) {
     case 0x00: return Modulation{Family::V27ter, 2400};

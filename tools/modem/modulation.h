@@ -51,6 +51,8 @@ void garble(std::string& bytes, std::size_t& garbleLeft);
 
 // Air time of `bytes` bytes at the modulation's rate.
 Micros airTime(const Modulation& m, std::size_t bytes);
+// Air time of a V.21 frame of `bytes` bytes (address to information) with its FCS and flag.
+Micros frameAirTime(std::size_t bytes);
 
 // DCS rate bits (byte 2 of the information field, mask 0x3C) to a carrier, and back.
 std::optional<Modulation> modulationFromDcsBits(int byte2);
