@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dte_script.h"
+#include "modem/remote_fax.h"
 #include "modem/t30_frames.h"
 
 namespace quillon::modem::test {
@@ -80,6 +81,56 @@ struct Class1Sender {
     dte.sendFrame(t30::makeFrame(t30::kDcn | 1, true).bytes());
     EXPECT_EQ(dte.finalResult(), "OK");
     EXPECT_EQ(dte.at("ATH"), "OK");
+  }
+};
+
+// The engine's Class 1 receiving procedure: answers, offers V.17, takes the training check
+// and the pages with the carrier codes it is given.
+struct Class1Receiver {
+  explicit Class1Receiver(DteScript& script) : dte(script) {}
+
+  DteScript& dte;
+  t30::DcsSettings dcs;
+
+  // After RING: answers, sends CSI and DIS, reads TSI and DCS and takes the training check
+  // with `tcfCode`. Returns "" once CFR has gone out, or the step that failed.
+  std::string answerAndTrain(int tcfCode) {
+    std::string r;
+    if ((r = dte.at("ATA")) != "CONNECT") return "ATA: " + r;
+    dte.sendFrame(t30::makeIdFrame(t30::kCsi, "QUILLON", false).bytes());
+    if ((r = dte.finalResult()) != "CONNECT") return "CSI: " + r;
+    dte.sendFrame(t30::makeDis(makeCapabilities(14400), true).bytes());
+    if ((r = dte.finalResult()) != "OK") return "DIS: " + r;
+    while (true) {
+      if ((r = dte.at("AT+FRH=3")) != "CONNECT") return "+FRH: " + r;
+      auto f = dte.readFrame();
+      if (!f || (r = dte.finalResult()) != "OK" || f->size() < 5) return "frame: " + r;
+      auto parsed = t30::Frame::parse(f->substr(0, f->size() - 2));
+      if (!parsed) return "frame: unreadable";
+      if (t30::fcfBase(parsed->fcf) == t30::kDcs) dcs = t30::readDcs(*parsed);
+      if (parsed->last()) break;
+    }
+    if ((r = dte.at("AT+FRM=" + std::to_string(tcfCode))) != "CONNECT") return "TCF: " + r;
+    if (!dte.readData()) return "TCF data";
+    dte.finalResult();  // NO CARRIER
+    if ((r = dte.at("AT+FTH=3")) != "CONNECT") return "CFR: " + r;
+    dte.sendFrame(t30::makeFrame(t30::kCfr, true).bytes());
+    if ((r = dte.finalResult()) != "OK") return "CFR sent: " + r;
+    return "";
+  }
+
+  // +FRM for a page: its data, or nothing when no carrier was taken within `limit` of line
+  // time (the DTE then stops the wait, as an engine's time-out does).
+  std::optional<std::string> page(int code, Micros limit) {
+    dte.send("AT+FRM=" + std::to_string(code) + "\r");
+    if (!dte.waitFor("CONNECT\r\n", limit)) {
+      dte.send("X");
+      dte.finalResult();
+      return std::nullopt;
+    }
+    auto data = dte.readData();
+    dte.finalResult();
+    return data;
   }
 };
 

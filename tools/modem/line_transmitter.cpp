@@ -6,8 +6,6 @@ namespace quillon::modem {
 
 namespace {
 constexpr Micros kSlice = ms(20);
-// One flag and two FCS bytes go with every frame.
-constexpr std::size_t kFrameOverhead = 3;
 }  // namespace
 
 LineTransmitter::LineTransmitter(PhoneLine& line, LineEndpoint* owner)
@@ -95,7 +93,7 @@ void LineTransmitter::pump() {
   busy_ = true;
   Item& item = items_.front();
   if (item.frame) {
-    Micros t = line_.paced(airTime(modulation_, item.bytes.size() + kFrameOverhead));
+    Micros t = line_.paced(frameAirTime(item.bytes.size()));
     timer_.start(t, [this] {
       busy_ = false;
       Item done = std::move(items_.front());

@@ -47,9 +47,23 @@ Micros trainingTime(const Modulation& m, bool shortTrain) {
   return 0;
 }
 
+TrainingLock trainingLock(const Modulation& m, bool carrierShort, bool receiverShort) {
+  if (m.family != Family::V17 || carrierShort == receiverShort) return TrainingLock::Clean;
+  return receiverShort ? TrainingLock::Garbled : TrainingLock::Never;
+}
+
+std::size_t garbledBytes(const Modulation& m) { return static_cast<std::size_t>(m.bps) / 8; }
+
+void garble(std::string& bytes, std::size_t& garbleLeft) {
+  for (std::size_t i = 0; i < bytes.size() && garbleLeft > 0; ++i, --garbleLeft)
+    bytes[i] = static_cast<char>(bytes[i] ^ static_cast<char>(0xA5 + garbleLeft * 37));
+}
+
 Micros airTime(const Modulation& m, std::size_t bytes) {
   return static_cast<Micros>(bytes) * 8 * 1000000 / m.bps;
 }
+
+Micros frameAirTime(std::size_t bytes) { return airTime(kV21, bytes + 3); }
 
 std::optional<Modulation> modulationFromDcsBits(int byte2) {
   switch (byte2 & 0x3C) {

@@ -38,8 +38,21 @@ std::string class1CodeList(const std::vector<int>& codes);
 
 // Time a carrier needs from its start until data flows (training, or V.21 preamble flags).
 Micros trainingTime(const Modulation& m, bool shortTrain);
+// How a receiver set for one training kind takes a carrier. Only V.17 trains two ways: a
+// receiver waiting for the long training never locks onto a short one, and one waiting for
+// the short training locks onto a long one late, so the first data it hears is garbage.
+enum class TrainingLock { Clean, Garbled, Never };
+TrainingLock trainingLock(const Modulation& m, bool carrierShort, bool receiverShort);
+// What a late lock leaves of the start of the data: about the first second is noise (SpanDSP
+// loses some 48 rows of a page this way).
+// `garbleLeft` counts down the bytes still to spoil (set it with garbledBytes()).
+std::size_t garbledBytes(const Modulation& m);
+void garble(std::string& bytes, std::size_t& garbleLeft);
+
 // Air time of `bytes` bytes at the modulation's rate.
 Micros airTime(const Modulation& m, std::size_t bytes);
+// Air time of a V.21 frame of `bytes` bytes (address to information) with its FCS and flag.
+Micros frameAirTime(std::size_t bytes);
 
 // DCS rate bits (byte 2 of the information field, mask 0x3C) to a carrier, and back.
 std::optional<Modulation> modulationFromDcsBits(int byte2);

@@ -24,6 +24,14 @@ struct PhoneLine::Call {
   int rings = 0;
   bool voice = false;
   Scheduler::Id pendingEvent = 0;
+  std::uint64_t id = 0;  // signals still on the way belong to this call only
+  // Each side's own carrier, as the line hears it: on now, or when it last stopped.
+  struct Sending {
+    bool on = false;
+    Micros offAt = -1;
+  };
+  Sending callerSending, calleeSending;
+  Sending& sendingOf(const LineEndpoint* side) { return side == caller ? callerSending : calleeSending; }
 };
 
 PhoneLine::PhoneLine(double timeScale) : scale_(timeScale > 0 ? timeScale : 1.0) {}
@@ -94,6 +102,7 @@ void PhoneLine::dial(LineEndpoint* caller, const std::string& dialString) {
     if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') digits += c;
   auto call = std::make_unique<Call>();
   Call* raw = call.get();
+  raw->id = nextCallId_++;
   raw->caller = caller;
   raw->number = digits;
   calls_[raw] = std::move(call);
@@ -156,7 +165,19 @@ bool PhoneLine::answer(LineEndpoint* callee) {
 
 void PhoneLine::hangUp(LineEndpoint* endpoint) {
   std::lock_guard lock(mutex_);
-  if (Call* call = callOf(endpoint)) endCall(call, endpoint);
+  Call* call = callOf(endpoint);
+  if (call == nullptr) return;
+  if (delay_ <= 0 || call->state != Call::State::Up || peerOf(*call, endpoint) == nullptr) {
+    endCall(call, endpoint);
+    return;
+  }
+  // This side is free at once; the other side hears the line go dead after the delay, when
+  // what was sent before the hang-up has reached it.
+  if (call->caller == endpoint) call->caller = nullptr;
+  if (call->callee == endpoint) call->callee = nullptr;
+  scheduler_.after(delay_, [this, id = call->id] {
+    if (Call* still = callById(id)) endCall(still, nullptr);
+  });
 }
 
 void PhoneLine::endCall(Call* call, LineEndpoint* hungUpBy) {
@@ -191,7 +212,43 @@ bool PhoneLine::ringingAt(const LineEndpoint* endpoint) const {
 void PhoneLine::transmit(LineEndpoint* from, const LineSignal& s) {
   Call* call = callOf(from);
   if (call == nullptr || call->state != Call::State::Up) return;
-  if (LineEndpoint* peer = peerOf(*call, from)) peer->signal(s);
+  // The sender's own carrier state, for the other side's receiver (it is deaf while sending).
+  Call::Sending& own = call->sendingOf(from);
+  if (s.kind == LineSignal::Kind::CarrierOn) own.on = true;
+  if (s.kind == LineSignal::Kind::CarrierOff) {
+    own.on = false;
+    own.offAt = now();
+  }
+  LineEndpoint* peer = peerOf(*call, from);
+  if (peer == nullptr) return;
+  if (delay_ <= 0) {
+    deliver(call, peer, s);
+    return;
+  }
+  LineSignal late = s;
+  if (late.kind == LineSignal::Kind::CarrierOn) late.dataStart += delay_;
+  scheduler_.after(delay_, [this, id = call->id, peer, late] {
+    // The call may have ended while the signal was on its way.
+    Call* now = callById(id);
+    if (now != nullptr && (now->caller == peer || now->callee == peer)) deliver(now, peer, late);
+  });
+}
+
+PhoneLine::Call* PhoneLine::callById(std::uint64_t id) const {
+  for (const auto& [key, call] : calls_)
+    if (call->id == id) return key;
+  return nullptr;
+}
+
+void PhoneLine::deliver(Call* call, LineEndpoint* peer, const LineSignal& s) {
+  if (call->state != Call::State::Up) return;
+  if (s.kind == LineSignal::Kind::Frame) {
+    // Both sides talking at once: the receiving side sent during this frame and missed it.
+    const Call::Sending& theirs = call->sendingOf(peer);
+    Micros frameStart = now() - paced(frameAirTime(s.bytes.size()));
+    if (theirs.on || theirs.offAt > frameStart) return;
+  }
+  peer->signal(s);
 }
 
 Micros PhoneLine::wallNow() const {

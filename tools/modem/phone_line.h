@@ -6,6 +6,8 @@
 // Time: signal durations (rings, training, frames and page data on the air) are divided by the
 // time scale so tests and demos run fast; protocol time-outs stay in plain line time, because
 // the program driving a modem waits in real time.
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -37,6 +39,10 @@ class PhoneLine {
   Micros now() const { return scheduler_.now(); }
 
   double timeScale() const { return scale_; }
+  // One-way delay of everything sent on a call (20 ms by default, as a real call has). It is
+  // not shortened by the time scale: it races the driving program's own reaction time.
+  void setDelay(Micros delay) { delay_ = std::max<Micros>(0, delay); }
+  Micros delay() const { return delay_; }
   // A duration on the air, shortened by the time scale (never below 1 µs when non-zero).
   Micros paced(Micros airtime) const;
 
@@ -58,6 +64,8 @@ class PhoneLine {
   bool inCall(const LineEndpoint* endpoint) const;
   bool connected(const LineEndpoint* endpoint) const;
   bool ringingAt(const LineEndpoint* endpoint) const;
+  // Puts a signal on the call: it reaches the other side after the line's delay. The line is
+  // half duplex for frames: a side that was sending itself while a frame came in lost it.
   void transmit(LineEndpoint* from, const LineSignal& s);
 
   // Manual clock (tests): run the line for `duration` of line time.
@@ -83,10 +91,14 @@ class PhoneLine {
   void ringOnce(Call* call);
   void endCall(Call* call, LineEndpoint* hungUpBy);
   void playVoice(Call* call);
+  Call* callById(std::uint64_t id) const;
+  void deliver(Call* call, LineEndpoint* peer, const LineSignal& s);
 
   std::recursive_mutex mutex_;
   Scheduler scheduler_;
   double scale_;
+  Micros delay_ = ms(20);
+  std::uint64_t nextCallId_ = 1;
   bool realTime_ = false;
   Micros wallStart_ = 0;
   std::function<void()> wake_;

@@ -110,6 +110,7 @@ int main(int argc, char** argv) {
   };
 
   PhoneLine line(config->timeScale);
+  line.setDelay(static_cast<Micros>(config->lineDelayMs * 1000));
   // Every command line the served modems got, for senders that wait for one (--when).
   std::string heard;
   std::vector<std::unique_ptr<EmulatedModem>> modems;

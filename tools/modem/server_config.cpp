@@ -24,6 +24,7 @@ const char* const kServerUsage =
     "    --remote-fault K=V,...  ftt=BPS rtn=PAGE rtp=PAGE dcn=PAGE drop=PAGE delay=MS\n"
     "  --line-fault NUMBER:K[=V],...  busy=CALLS noanswer voice\n"
     "  --scale X               air time runs X times faster (default 1)\n"
+    "  --delay MS              one-way delay of the line (default 20)\n"
     "  --save DIR              remote receivers store faxes there\n"
     "  --log FILE              the AT dialogues with time stamps (default: standard error)\n"
     "  --config FILE           more options, one per line\n";
@@ -112,7 +113,7 @@ struct Parser {
     static const char* const known[] = {"--modem", "--link", "--classes", "--codes", "--no-fcs", "--no-dial-tone",
                                         "--fault", "--receiver", "--max-bps", "--rings", "--any-number", "--sender",
                                         "--file", "--after", "--every", "--id", "--remote-fault", "--line-fault",
-                                        "--scale", "--save", "--log", "--config", "--spandsp", "--when"};
+                                        "--scale", "--save", "--log", "--config", "--spandsp", "--when", "--delay"};
     bool isKnown = false;
     for (const char* k : known) isKnown = isKnown || name == k;
     if (!isKnown) return fail("unknown option " + name);
@@ -206,6 +207,10 @@ struct Parser {
       auto n = number(v);
       if (!n || *n <= 0) return fail("--scale needs a positive number");
       config.timeScale = *n;
+    } else if (name == "--delay") {
+      auto n = number(v);
+      if (!n || *n < 0 || *n > 2000) return fail("--delay needs milliseconds from 0 to 2000");
+      config.lineDelayMs = *n;
     } else if (name == "--save") {
       config.saveFolder = v.empty() || v.back() == '/' ? v : v + "/";
     } else if (name == "--log") {

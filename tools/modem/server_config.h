@@ -43,6 +43,7 @@ struct SenderEntry {
 
 struct ServerConfig {
   double timeScale = 1.0;
+  double lineDelayMs = 20;
   std::vector<ModemEntry> modems;
   std::vector<ReceiverEntry> receivers;
   std::vector<SenderEntry> senders;

@@ -55,6 +55,11 @@ std::optional<Modulation> modulationOfIndicator(int indicator) {
   }
 }
 
+bool shortTrainingIndicator(int indicator) {
+  return indicator == T38_IND_V17_7200_SHORT_TRAINING || indicator == T38_IND_V17_9600_SHORT_TRAINING ||
+         indicator == T38_IND_V17_12000_SHORT_TRAINING || indicator == T38_IND_V17_14400_SHORT_TRAINING;
+}
+
 SpanDspFaxMachine* self(void* user) { return static_cast<SpanDspFaxMachine*>(user); }
 
 // T.38 carries bytes with the first transmitted bit in the most significant position; the
@@ -148,7 +153,7 @@ int SpanDspFaxMachine::fromTerminal(t38_core_state_s*, void* user, const std::ui
 int SpanDspFaxMachine::onIndicator(t38_core_state_s*, void* user, int indicator) {
   SpanDspFaxMachine* me = self(user);
   if (auto m = modulationOfIndicator(indicator)) {
-    me->carrierOn(*m);
+    me->carrierOn(*m, shortTrainingIndicator(indicator));
   } else if (indicator == T38_IND_NO_SIGNAL) {
     me->carrierOff();
   }
@@ -196,7 +201,7 @@ int SpanDspFaxMachine::onData(t38_core_state_s*, void* user, int dataType, int f
 
 int SpanDspFaxMachine::onMissing(t38_core_state_s*, void*, int, int) { return 0; }
 
-void SpanDspFaxMachine::carrierOn(const Modulation& m) {
+void SpanDspFaxMachine::carrierOn(const Modulation& m, bool shortTrain) {
   if (carrier_) carrierOff();
   carrier_ = true;
   carrierMod_ = m;
@@ -204,7 +209,8 @@ void SpanDspFaxMachine::carrierOn(const Modulation& m) {
   LineSignal s;
   s.kind = LineSignal::Kind::CarrierOn;
   s.modulation = m;
-  s.dataStart = line_.now() + (m == kV21 ? 0 : trainingTime(m, false));
+  s.shortTrain = shortTrain;
+  s.dataStart = line_.now() + (m == kV21 ? 0 : trainingTime(m, shortTrain));
   line_.transmit(this, s);
 }
 

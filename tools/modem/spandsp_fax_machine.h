@@ -40,7 +40,7 @@ class SpanDspFaxMachine : public LineEndpoint {
   void start();
   void stop();
   void tick();
-  void carrierOn(const Modulation& m);
+  void carrierOn(const Modulation& m, bool shortTrain);
   void carrierOff();
 
   PhoneLine& line_;

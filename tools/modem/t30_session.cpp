@@ -29,10 +29,11 @@ void T30Party::listenV21(Micros timeout, std::function<void()> onTimeout) {
   timeout_.start(timeout, std::move(onTimeout));
 }
 
-void T30Party::listenHighSpeed(const Modulation& m, Micros timeout, std::function<void()> onTimeout) {
+void T30Party::listenHighSpeed(const Modulation& m, bool shortTrain, Micros timeout, std::function<void()> onTimeout) {
   listenV21(timeout, std::move(onTimeout));
   listenHs_ = true;
   listenMod_ = m;
+  listenShort_ = shortTrain;
 }
 
 void T30Party::stopListening() {
@@ -92,6 +93,9 @@ void T30Party::lineSignal(const LineSignal& s) {
   switch (s.kind) {
     case LineSignal::Kind::CarrierOn:
       if (listenHs_ && s.modulation == listenMod_) {
+        TrainingLock lock = trainingLock(s.modulation, s.shortTrain, listenShort_);
+        if (lock == TrainingLock::Never) break;
+        garbleLeft_ = lock == TrainingLock::Garbled ? garbledBytes(s.modulation) : 0;
         hsActive_ = true;
         timeout_.stop();
         onHighSpeedStart();
@@ -103,7 +107,11 @@ void T30Party::lineSignal(const LineSignal& s) {
       }
       break;
     case LineSignal::Kind::Data:
-      if (hsActive_) onHighSpeedData(s.bytes);
+      if (hsActive_) {
+        std::string bytes = s.bytes;
+        garble(bytes, garbleLeft_);
+        onHighSpeedData(bytes);
+      }
       break;
     case LineSignal::Kind::CarrierOff:
       if (hsActive_ && s.modulation.family != Family::V21) {
@@ -362,7 +370,8 @@ void T30Receiver::onFrame(const t30::Frame& f) {
         }
         phase_ = Phase::Training;
         tcfBytes_ = tcfNonZero_ = 0;
-        listenHighSpeed(mod_, kT2, [this] { waitForCommand(); });
+        // The training check comes with the long training.
+        listenHighSpeed(mod_, false, kT2, [this] { waitForCommand(); });
       }
       break;
     case Phase::WaitPostPage:
@@ -425,7 +434,8 @@ void T30Receiver::judgeTraining() {
 
 void T30Receiver::waitForPage() {
   phase_ = Phase::WaitPage;
-  listenHighSpeed(mod_, kT2, [this] { finishSession(kHangupPageTimeout, false); });
+  // Page data after a V.17 training check comes with the short training.
+  listenHighSpeed(mod_, mod_.family == Family::V17, kT2, [this] { finishSession(kHangupPageTimeout, false); });
 }
 
 void T30Receiver::respond(std::uint8_t fcf) {

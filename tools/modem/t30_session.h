@@ -97,7 +97,7 @@ class T30Party {
  protected:
   // Listening for V.21 frames, and optionally for one high-speed carrier at the same time.
   void listenV21(Micros timeout, std::function<void()> onTimeout);
-  void listenHighSpeed(const Modulation& m, Micros timeout, std::function<void()> onTimeout);
+  void listenHighSpeed(const Modulation& m, bool shortTrain, Micros timeout, std::function<void()> onTimeout);
   void stopListening();
   void sendFrames(std::vector<t30::Frame> frames, std::function<void()> then);
   void afterGap(std::function<void()> fn);
@@ -123,7 +123,9 @@ class T30Party {
   bool listenV21_ = false;
   bool listenHs_ = false;
   Modulation listenMod_ = kV21;
+  bool listenShort_ = false;
   bool hsActive_ = false;
+  std::size_t garbleLeft_ = 0;
 };
 
 class T30Sender : public T30Party {
