@@ -161,6 +161,10 @@ bool TApdCustomAbstractFax::AddSessionTriggers() {
     return false;
   }
   if (d.AvailThreshold() == 0) d.ChangeLengthTrigger(1);
+  std::shared_ptr<std::atomic<bool>> alive = alive_;
+  portUser_ = comPort_->RegisterUserCallback([this, alive](bool opening) {
+    if (!opening && *alive) PortClosedWhileRunning();
+  });
   return true;
 }
 
@@ -178,6 +182,8 @@ void TApdCustomAbstractFax::InstallHandler(void (*handler)(FaxSession&, unsigned
 void TApdCustomAbstractFax::StopSession() {
   FaxSession& s = *session_;
   std::lock_guard lock(s.mutex);
+  if (portUser_ && comPort_) comPort_->DeregisterUser(portUser_);
+  portUser_ = 0;
   if (!s.dispatcher) return;
   s.running = false;
   if (comPort_ && comPort_->HasDispatcher() && &comPort_->Dispatcher() == s.dispatcher) {
@@ -190,6 +196,25 @@ void TApdCustomAbstractFax::StopSession() {
   }
   s.handlerId = 0;
   s.dispatcher = nullptr;
+}
+
+void TApdCustomAbstractFax::PortClosedWhileRunning() {
+  FaxSession& s = *session_;
+  {
+    std::lock_guard lock(s.mutex);
+    if (!s.running || s.state == 48) return;
+    s.state = 48;
+    s.running = false;
+    s.error = ecCommNotOpen;
+    s.file.reset();
+    s.coverFax.reset();
+    s.coverText.reset();
+  }
+  StopSession();  // the dispatcher still exists while its users are told
+  FaxError(ecCommNotOpen);
+  FaxLog(FailureLogCode());
+  FaxStatus(false, true);
+  NotifyFinish(ecCommNotOpen);
 }
 
 void TApdCustomAbstractFax::EndRunAtOnce(int code) {

@@ -116,6 +116,9 @@ class TApdCustomAbstractFax : public serial::TApdBaseComponent, protected FaxNot
   void StopSession();
   // Ends a run that failed before the machine started: last status, posted finish.
   void EndRunAtOnce(int code);
+  // The port closed under a running session (unplugged modem): the fax fails at once.
+  void PortClosedWhileRunning();
+  virtual TFaxLogCode FailureLogCode() const { return LogTransmitFail; }
 
   // FaxNotifier: each reaches the main thread.
   void NotifyStatus(bool first, bool last) override;
@@ -145,6 +148,7 @@ class TApdCustomAbstractFax : public serial::TApdBaseComponent, protected FaxNot
   unsigned desiredBps_ = 9600;
   bool desiredEcm_ = false;
   std::string faxFileExt_ = "APF";
+  int portUser_ = 0;
   TFaxClassSet modemClasses_;
   bool modemClassesKnown_ = false;
 };

@@ -100,6 +100,7 @@ struct FaxSession {
   ResponseReader reader;
   bool pageRetransmitWanted = false;  // the page status asked for the page again
   bool pageStatusSeen = false, pageConfirmed = false, hangupSeen = false;  // of the last page
+  bool hangupTimeout = false;  // the time-out after a hang-up report runs
   // State 28 moves to the next page before the page exchange; a page sent again moves back.
   bool pageAdvanced = false, coverBefore = false;
   int pageBefore = 0;

@@ -65,6 +65,7 @@ void ArmTimeout(FaxSession& s, Ticks ticks) {
 int SendCommand(FaxSession& s, const std::string& text) {
   SleepMs(isCarrierCommand(text) ? 40 : 100);
   int rc = s.dispatcher->PutString(text + "\r");
+  if (s.stepTrace) s.stepTrace(s.state, "> " + text);
   if (rc < 0) return rc;
   s.reader.clear();
   ArmTimeout(s, s.responseTimeout);

@@ -40,6 +40,7 @@ void takeSessionReport(FaxSession& s, const std::string& line, bool remoteCaps) 
 bool resolutionChanges(const FaxSession& s) { return s.morePages && s.resolution != s.previousResolution; }
 
 void startPageExchange(FaxSession& s) {
+  s.hangupTimeout = false;
   SendCommand(s, "AT+FDT");
   ArmTimeout(s, 546);
 }
@@ -62,6 +63,15 @@ bool takePageStatus(FaxSession& s, char value) {
   }
   Fail(s, value == '4' || value == '5' ? ecCancelRequested : ecFaxPageError);
   return false;
+}
+
+// The call is over; its OK should follow at once, and a modem that gives none is not waited
+// for long.
+void takeHangup(FaxSession& s, const std::string& line) {
+  s.hangupCode = ParseHangupCode(line);
+  s.hangupSeen = true;
+  s.hangupTimeout = true;
+  ArmTimeout(s, 36);
 }
 
 // The OK that ends a page exchange: the page again, the next page, or the end. A call that
@@ -184,7 +194,7 @@ void State38(Step& st) {
   s.progress = fpSendPageStatus;
   s.statusWanted = true;
   s.pageRetransmitWanted = false;
-  s.pageConfirmed = s.pageStatusSeen = s.hangupSeen = false;
+  s.pageConfirmed = s.pageStatusSeen = s.hangupSeen = s.hangupTimeout = false;
   s.state = Class20(s) ? 44 : 39;
 }
 
@@ -206,8 +216,7 @@ void State40(Step& st) {
   if (isReport(s, l, cePageStatus)) {
     takePageStatus(s, ParsePageStatus(l));
   } else if (contains(l, s.commands.hangupName)) {
-    s.hangupCode = ParseHangupCode(l);
-    s.hangupSeen = true;
+    takeHangup(s, l);
   } else if (isReport(s, l, ceCalledId)) {
     // A resolution change brings a new phase B before the OK.
     s.remoteId = ParseStationId(l);
@@ -273,8 +282,7 @@ void State44(Step& st) {
     // The page report comes before the OK.
     takePageStatus(s, ParsePageStatus(l));
   } else if (contains(l, s.commands.hangupName)) {
-    s.hangupCode = ParseHangupCode(l);
-    s.hangupSeen = true;
+    takeHangup(s, l);
   } else if (isOk(l)) {
     pageExchangeDone(st);
   } else if (isError(l)) {

@@ -102,6 +102,8 @@ void timeoutRule(FaxSession& s) {
   if (s.faxClass == fcClass1 && send::Class1Timeout(s)) return;
   if (s.state == 11 || s.state == 19)
     send::Fail(s, ecFaxNoAnswer);
+  else if ((s.state == 40 || s.state == 44) && s.hangupSeen)
+    send::Fail(s, ecFaxSessionError);  // the call ended and the modem gave no final answer
   else
     send::Fail(s, ecTimeout);
 }
@@ -141,7 +143,7 @@ void runMachine(FaxSession& s, Event event) {
     if (answered) {
       s.reader.clear();
       // Each further answer gets a fresh time-out, except while the dial time-out runs.
-      if (s.state == before && s.state != 19 && s.state != 11) ArmTimeout(s, s.responseTimeout);
+      if (s.state == before && s.state != 19 && s.state != 11 && !s.hangupTimeout) ArmTimeout(s, s.responseTimeout);
     }
     if (s.statusWanted) {
       s.statusWanted = false;

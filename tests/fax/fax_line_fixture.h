@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,6 +103,10 @@ class FaxLineTest : public ::testing::Test {
       finished = true;
     };
     fax.OnFaxLog = [this](fax::TApdCustomAbstractFax&, fax::TFaxLogCode code) { logCodes.push_back(code); };
+    if (std::getenv("QUILLON_FAX_TRACE"))
+      fax.Session().stepTrace = [](int state, const std::string& text) {
+        std::fprintf(stderr, "%3d %s\n", state, text.c_str());
+      };
     fax.OnFaxError = [this](fax::TApdCustomAbstractFax&, int code) { errors.push_back(code); };
   }
 
