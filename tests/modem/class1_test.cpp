@@ -4,6 +4,7 @@
 
 #include "class1_sender.h"
 #include "dte_script.h"
+#include "t4_pages.h"
 #include "modem/remote_fax.h"
 
 using namespace quillon::modem;
@@ -26,11 +27,8 @@ struct Bench {
   }
 };
 
-std::string pageData(std::size_t n) {
-  std::string data;
-  for (std::size_t i = 0; i < n; ++i) data += static_cast<char>(i * 7 % 256);  // includes DLE bytes
-  return data;
-}
+// Valid page data of about n bytes (it holds DLE bytes, so framing is exercised too).
+std::string pageData(std::size_t n) { return quillon::modem::test::t4Page(n); }
 
 }  // namespace
 
@@ -257,7 +255,7 @@ TEST(ModemClass1, FlowControlHoldsBackADteThatSendsTooFast) {
   ASSERT_EQ(s.train(24, 2400), t30::kCfr);
   ASSERT_EQ(b.dte.at("AT+FTM=24"), "CONNECT");
   // A whole page at once at 2400 bit/s: the modem says XOFF and drops CTS ...
-  b.dte.send(std::string(40000, '\0'));
+  b.dte.send(dleStuff(pageData(40000)));
   ASSERT_TRUE(b.dte.waitFor(std::string(1, kXoff), seconds(1)));
   EXPECT_FALSE(b.modem.cts());
   // ... and says XON once the line has taken most of it; nothing is lost.

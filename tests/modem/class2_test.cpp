@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dte_script.h"
+#include "t4_pages.h"
 #include "modem/remote_fax.h"
 
 using namespace quillon::modem;
@@ -10,11 +11,7 @@ using quillon::modem::test::DteScript;
 
 namespace {
 
-std::string pageData(std::size_t n, int seed) {
-  std::string data;
-  for (std::size_t i = 0; i < n; ++i) data += static_cast<char>((i * 13 + seed) % 256);
-  return data;
-}
+std::string pageData(std::size_t n, int seed) { return quillon::modem::test::t4Page(n, seed); }
 
 std::string reversed(const std::string& data) {
   std::string out;
@@ -73,7 +70,7 @@ TEST(ModemClass2, PageRefusedWithRtnIsReportedAndCanBeSentAgain) {
   for (const char* expected : {"+FPTS:2\n", "+FPTS:1\n+FHNG:0\n"}) {
     ASSERT_EQ(b.dte.at("AT+FDT"), "CONNECT");
     ASSERT_TRUE(b.dte.waitFor(std::string(1, kXon)));
-    b.dte.send(pageData(1000, 3) + std::string("\x10\x03", 2));
+    b.dte.send(dleStuff(pageData(1000, 3)) + std::string("\x10\x03", 2));
     EXPECT_EQ(b.dte.finalResult(), "OK");
     EXPECT_EQ(b.dte.at("AT+FET=2"), "OK");
     EXPECT_EQ(b.dte.info(), expected);
@@ -90,7 +87,7 @@ TEST(ModemClass2, DcnFromTheRemoteEndsTheCallWithAHangupReport) {
   ASSERT_EQ(b.dte.at("ATDT555"), "OK");
   ASSERT_EQ(b.dte.at("AT+FDT"), "CONNECT");
   ASSERT_TRUE(b.dte.waitFor(std::string(1, kXon)));
-  b.dte.send(pageData(500, 4) + std::string("\x10\x03", 2));
+  b.dte.send(dleStuff(pageData(500, 4)) + std::string("\x10\x03", 2));
   EXPECT_EQ(b.dte.finalResult(), "OK");
   EXPECT_EQ(b.dte.at("AT+FET=0"), "OK");
   EXPECT_EQ(b.dte.info(), "+FHNG:22\n");
@@ -163,7 +160,8 @@ TEST(ModemClass20, ReceivesPagesInTheirOwnBitOrder) {
   ASSERT_TRUE(data);
   EXPECT_EQ(*data, pages[0].data);
   EXPECT_EQ(b.dte.finalResult(), "OK");
-  EXPECT_EQ(b.dte.info(), "+FPS:1,0,0,0,0\n+FET:2\n");
+  // The modem's own check of the page: 25 lines, none of them bad.
+  EXPECT_EQ(b.dte.info(), "+FPS:1,25,0,0,0\n+FET:2\n");
   EXPECT_EQ(b.dte.at("AT+FDR"), "OK");
   EXPECT_EQ(b.dte.info(), "+FHS:00\n");
 }
@@ -199,7 +197,7 @@ TEST(ModemClass2, ForcedHangupCodeIsReported) {
   b.modem.setFaults(faults);
   ASSERT_EQ(b.dte.at("ATDT555"), "OK");
   ASSERT_EQ(b.dte.at("AT+FDT"), "CONNECT");
-  b.dte.send(pageData(300, 11) + std::string("\x10\x03", 2));
+  b.dte.send(dleStuff(pageData(300, 11)) + std::string("\x10\x03", 2));
   EXPECT_EQ(b.dte.finalResult(), "OK");
   EXPECT_EQ(b.dte.at("AT+FET=2"), "OK");
   EXPECT_EQ(b.dte.info(), "+FPTS:1\n+FHNG:50\n");

@@ -61,7 +61,7 @@ void EmulatedModem::releaseOutput() {
 
 void EmulatedModem::info(const std::string& text) {
   if (trace_) trace_(false, text);
-  out(verbose_ ? "\r\n" + text + "\r\n" : text + "\r\n");
+  out(hayes_.verbose ? "\r\n" + text + "\r\n" : text + "\r\n");
 }
 
 void EmulatedModem::result(Result r, const std::string& connectText) {
@@ -78,8 +78,8 @@ void EmulatedModem::result(Result r, const std::string& connectText) {
   std::string text = c.text;
   if (r == Result::Connect && !connectText.empty()) text += " " + connectText;
   if (trace_) trace_(false, text);
-  if (quiet_) return;
-  out(verbose_ ? "\r\n" + text + "\r\n" : std::string(c.number) + "\r");
+  if (hayes_.quiet) return;
+  out(hayes_.verbose ? "\r\n" + text + "\r\n" : std::string(c.number) + "\r");
 }
 
 // ---- DTE side ----
@@ -106,9 +106,9 @@ void EmulatedModem::fromDte(std::string_view bytes) {
       case Mode::Online: {
         char c = bytes.front();
         bytes.remove_prefix(1);
-        Micros guard = ms(sreg_[12] * 20);
+        Micros guard = ms(hayes_.sreg[12] * 20);
         Micros now = line_.now();
-        if (c == static_cast<char>(sreg_[2]) && plusCount_ < 3 &&
+        if (c == static_cast<char>(hayes_.sreg[2]) && plusCount_ < 3 &&
             (plusCount_ > 0 || now - lastDteByte_ >= guard)) {
           if (++plusCount_ == 3)
             escapeTimer_.start(guard, [this] {
@@ -156,9 +156,9 @@ void EmulatedModem::setDtr(bool on) {
   std::lock_guard lock(line_.mutex());
   if (dtr_ == on) return;
   dtr_ = on;
-  if (!on && dtrMode_ >= 2 && (line_.inCall(this) || mode_ != Mode::Command)) {
+  if (!on && hayes_.dtrMode >= 2 && (line_.inCall(this) || mode_ != Mode::Command)) {
     hangUpCall();
-    if (dtrMode_ == 3) resetSettings();
+    if (hayes_.dtrMode == 3) resetSettings();
   }
   line_.wakeUp();
 }
@@ -182,8 +182,8 @@ void EmulatedModem::unplug() {
 }
 
 void EmulatedModem::commandByte(char c) {
-  if (echo_) out(std::string(1, c));
-  if (c == static_cast<char>(sreg_[3])) {
+  if (hayes_.echo) out(std::string(1, c));
+  if (c == static_cast<char>(hayes_.sreg[3])) {
     if (lineBuf_.size() >= 2) {
       std::string line = lineBuf_;
       bool overflow = lineOverflow_;
@@ -200,7 +200,7 @@ void EmulatedModem::commandByte(char c) {
     lineBuf_.clear();
     return;
   }
-  if (c == static_cast<char>(sreg_[5])) {
+  if (c == static_cast<char>(hayes_.sreg[5])) {
     if (lineBuf_.size() > 2) lineBuf_.pop_back();
     return;
   }
@@ -266,10 +266,10 @@ EmulatedModem::Result EmulatedModem::runBasic(const AtCommand& cmd) {
   auto range = [&](int max) { return value <= max; };
   if (n == "A") return answer();
   if (n == "D") return dial(cmd.value);
-  if (n == "E") return range(1) ? (echo_ = value == 1, Result::Ok) : Result::Error;
-  if (n == "Q") return range(1) ? (quiet_ = value == 1, Result::Ok) : Result::Error;
-  if (n == "V") return range(1) ? (verbose_ = value == 1, Result::Ok) : Result::Error;
-  if (n == "X") return range(4) ? (xLevel_ = value, Result::Ok) : Result::Error;
+  if (n == "E") return range(1) ? (hayes_.echo = value == 1, Result::Ok) : Result::Error;
+  if (n == "Q") return range(1) ? (hayes_.quiet = value == 1, Result::Ok) : Result::Error;
+  if (n == "V") return range(1) ? (hayes_.verbose = value == 1, Result::Ok) : Result::Error;
+  if (n == "X") return range(4) ? (hayes_.xLevel = value, Result::Ok) : Result::Error;
   if (n == "L" || n == "M") return range(3) ? Result::Ok : Result::Error;
   if (n == "P" || n == "T") return Result::Ok;
   if (n == "H") {
@@ -295,22 +295,22 @@ EmulatedModem::Result EmulatedModem::runBasic(const AtCommand& cmd) {
     return Result::Ok;
   }
   if (n == "O") {
-    if (!line_.connected(this) || fclass_ != "0") return Result::Error;
+    if (!line_.connected(this) || hayes_.fclass != "0") return Result::Error;
     mode_ = Mode::Online;
-    result(Result::Connect, xLevel_ > 0 ? "14400" : "");
+    result(Result::Connect, hayes_.xLevel > 0 ? "14400" : "");
     return Result::None;
   }
   if (n == "S") {
     if (cmd.reg < 0 || cmd.reg >= 100) return Result::Error;
     if (cmd.form == AtCommand::Form::Query) {
       char text[8];
-      std::snprintf(text, sizeof text, "%03d", sreg_[cmd.reg]);
+      std::snprintf(text, sizeof text, "%03d", hayes_.sreg[cmd.reg]);
       info(text);
       return Result::Ok;
     }
     auto v = parseNumber(cmd.value);
     if (!v || *v > 255) return Result::Error;
-    sreg_[cmd.reg] = *v;
+    hayes_.sreg[cmd.reg] = *v;
     return Result::Ok;
   }
   if (n == "&F") {
@@ -318,16 +318,16 @@ EmulatedModem::Result EmulatedModem::runBasic(const AtCommand& cmd) {
     resetSettings();
     return Result::Ok;
   }
-  if (n == "&D") return range(3) ? (dtrMode_ = value, Result::Ok) : Result::Error;
+  if (n == "&D") return range(3) ? (hayes_.dtrMode = value, Result::Ok) : Result::Error;
   if (n == "&K") {
     if (value != 0 && value != 3 && value != 4) return Result::Error;
-    softwareFlow_ = value == 4;
+    hayes_.softwareFlow = value == 4;
     return Result::Ok;
   }
   if (n == "&V") {
     char text[80];
-    std::snprintf(text, sizeof text, "E%d Q%d V%d X%d &D%d S0:%03d S7:%03d", echo_, quiet_, verbose_, xLevel_,
-                  dtrMode_, sreg_[0], sreg_[7]);
+    std::snprintf(text, sizeof text, "E%d Q%d V%d X%d &D%d S0:%03d S7:%03d", hayes_.echo, hayes_.quiet, hayes_.verbose, hayes_.xLevel,
+                  hayes_.dtrMode, hayes_.sreg[0], hayes_.sreg[7]);
     info(text);
     return Result::Ok;
   }
@@ -344,14 +344,14 @@ EmulatedModem::Result EmulatedModem::runExtended(const AtCommand& cmd) {
       return Result::Ok;
     }
     if (cmd.form == Form::Query) {
-      info(fclass_);
+      info(hayes_.fclass);
       return Result::Ok;
     }
     if (cmd.form != Form::Set) return Result::Error;
     for (const auto& c : splitValues(profile_.classes)) {
       if (c != cmd.value) continue;
-      if (fclass_ != cmd.value) {
-        fclass_ = cmd.value;
+      if (hayes_.fclass != cmd.value) {
+        hayes_.fclass = cmd.value;
         lastPpr_ = 1;
       }
       return Result::Ok;
@@ -365,38 +365,29 @@ EmulatedModem::Result EmulatedModem::runExtended(const AtCommand& cmd) {
   }
   if (n == "+IFC") {
     auto v = splitValues(cmd.value);
-    if (cmd.form == Form::Set) softwareFlow_ = !v.empty() && v[0] == "1";
+    if (cmd.form == Form::Set) hayes_.softwareFlow = !v.empty() && v[0] == "1";
     return Result::Ok;
   }
-  if (fclass_ == "1" || fclass_ == "1.0") return class1Command(cmd);
+  if (hayes_.fclass == "1" || hayes_.fclass == "1.0") return class1Command(cmd);
   if (twoOrTwoZero()) return class2Command(cmd);
   return Result::Error;
 }
 
+HayesSettings::HayesSettings() {
+  sreg[2] = 43;   // escape character '+'
+  sreg[3] = 13;   // end of line
+  sreg[4] = 10;   // line feed
+  sreg[5] = 8;    // backspace
+  sreg[6] = 2;    // wait for dial tone, s
+  sreg[7] = 50;   // wait for carrier, s
+  sreg[8] = 2;    // comma pause, s
+  sreg[10] = 14;  // carrier loss to hang-up, 1/10 s
+  sreg[12] = 50;  // escape guard time, 1/50 s
+}
+
 void EmulatedModem::resetSettings() {
-  echo_ = true;
-  quiet_ = false;
-  verbose_ = true;
-  xLevel_ = 4;
-  std::fill(std::begin(sreg_), std::end(sreg_), 0);
-  sreg_[2] = 43;
-  sreg_[3] = 13;
-  sreg_[4] = 10;
-  sreg_[5] = 8;
-  sreg_[6] = 2;
-  sreg_[7] = 50;
-  sreg_[8] = 2;
-  sreg_[10] = 14;
-  sreg_[12] = 50;
-  dtrMode_ = 2;
-  softwareFlow_ = false;
-  fclass_ = "0";
-  localId_.clear();
-  disParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
-  dccParams_ = disParams_;
-  fcr_ = faa_ = 0;
-  pageStatus_ = 1;
-  pageReportsOn_ = false;
+  hayes_ = HayesSettings();
+  c2Settings_ = Class2Settings();
 }
 
 void EmulatedModem::hangUpCall() {
@@ -404,15 +395,15 @@ void EmulatedModem::hangUpCall() {
   modeTimer_.stop();
   escapeTimer_.stop();
   tx_.abort();
-  c2Action_ = Action::None;
+  c2_.action = Class2Call::Action::None;
   // A Class 2 session ends quietly when the DTE hangs up.
-  if (sender_) sender_->silence();
-  if (receiver_) receiver_->silence();
+  if (c2_.sender) c2_.sender->silence();
+  if (c2_.receiver) c2_.receiver->silence();
   line_.hangUp(this);
   dcd_ = false;
   mode_ = Mode::Command;
-  rxFrames_.clear();
-  hdlcListening_ = rxConnected_ = peerCarrier_ = false;
+  c1_.rxFrames.clear();
+  c1_.hdlcListening = c1_.rxConnected = peerCarrier_ = false;
   plusCount_ = 0;
   if (flowStopped_) {
     flowStopped_ = false;
@@ -429,16 +420,16 @@ EmulatedModem::Result EmulatedModem::dial(const std::string& dialString) {
   callerSide_ = true;
   mode_ = Mode::Dialling;
   if (!line_.hasDialTone(this)) {
-    if (xLevel_ == 2 || xLevel_ == 4) {
-      callTimer_.start(line_.paced(seconds(sreg_[6])), [this] { callFailed(Result::NoDialtone); });
+    if (hayes_.xLevel == 2 || hayes_.xLevel == 4) {
+      callTimer_.start(line_.paced(seconds(hayes_.sreg[6])), [this] { callFailed(Result::NoDialtone); });
     } else {
       // Blind dialling into a dead line: nothing ever answers.
-      callTimer_.start(line_.paced(seconds(sreg_[7])), [this] { callFailed(Result::NoCarrier); });
+      callTimer_.start(line_.paced(seconds(hayes_.sreg[7])), [this] { callFailed(Result::NoCarrier); });
     }
     return Result::None;
   }
   line_.dial(this, dialString);
-  callTimer_.start(line_.paced(seconds(sreg_[7])),
+  callTimer_.start(line_.paced(seconds(hayes_.sreg[7])),
                    [this] { callFailed(quietAnswer_ ? Result::NoAnswer : Result::NoCarrier); });
   return Result::None;
 }
@@ -448,7 +439,7 @@ EmulatedModem::Result EmulatedModem::answer() {
   callerSide_ = false;
   mode_ = Mode::Answering;
   ri_ = false;
-  callTimer_.start(line_.paced(seconds(sreg_[7])), [this] { callFailed(Result::NoCarrier); });
+  callTimer_.start(line_.paced(seconds(hayes_.sreg[7])), [this] { callFailed(Result::NoCarrier); });
   // Nothing ringing: the modem goes off hook and waits for a carrier that never comes.
   line_.answer(this);
   return Result::None;
@@ -466,10 +457,10 @@ void EmulatedModem::ringing(int count) {
     ri_ = false;
     notify();
   });
-  sreg_[1] = count;
+  hayes_.sreg[1] = count;
   if (mode_ != Mode::Command) return;
   result(Result::Ring);
-  if (sreg_[0] > 0 && count >= sreg_[0]) {
+  if (hayes_.sreg[0] > 0 && count >= hayes_.sreg[0]) {
     deferTimer_.start(0, [this] {
       if (mode_ == Mode::Command && line_.ringingAt(this)) answer();
     });
@@ -477,7 +468,7 @@ void EmulatedModem::ringing(int count) {
 }
 
 void EmulatedModem::ringingStopped() {
-  sreg_[1] = 0;
+  hayes_.sreg[1] = 0;
   ri_ = false;
   notify();
 }
@@ -485,7 +476,7 @@ void EmulatedModem::ringingStopped() {
 void EmulatedModem::busy() {
   if (mode_ != Mode::Dialling) return;
   // Busy tone is recognised only from X3 up; below that the modem waits for S7.
-  if (xLevel_ >= 3) callTimer_.start(line_.paced(seconds(2)), [this] { callFailed(Result::Busy); });
+  if (hayes_.xLevel >= 3) callTimer_.start(line_.paced(seconds(2)), [this] { callFailed(Result::Busy); });
 }
 
 void EmulatedModem::voiceAnswered() {
@@ -496,17 +487,17 @@ void EmulatedModem::voiceAnswered() {
 void EmulatedModem::callUp() {
   dcd_ = true;
   notify();
-  if (fclass_ == "0") {
+  if (hayes_.fclass == "0") {
     // Data call: both modems train their data carriers, then CONNECT.
     tx_.start(kDataCarrier, false, nullptr);
     return;
   }
-  if (fclass_ == "1" || fclass_ == "1.0") {
+  if (hayes_.fclass == "1" || hayes_.fclass == "1.0") {
     if (callerSide_) {
       // After dialling, a Class 1 modem listens for the answering machine's V.21 frames.
       mode_ = Mode::FrameRx;
-      rxConnected_ = false;
-      hdlcListening_ = true;
+      c1_.rxConnected = false;
+      c1_.hdlcListening = true;
     } else {
       callTimer_.stop();
       // The answer tone first, then V.21 flags and CONNECT.
@@ -522,9 +513,9 @@ void EmulatedModem::callDown() {
   peerCarrier_ = false;
   callTimer_.stop();
   notify();
-  if ((sender_ && sender_->running()) || (receiver_ && receiver_->running())) {
-    if (sender_) sender_->lineDown();
-    if (receiver_) receiver_->lineDown();
+  if ((c2_.sender && c2_.sender->running()) || (c2_.receiver && c2_.receiver->running())) {
+    if (c2_.sender) c2_.sender->lineDown();
+    if (c2_.receiver) c2_.receiver->lineDown();
     return;
   }
   carrierLost();
@@ -534,25 +525,25 @@ void EmulatedModem::carrierLost() {
   Mode was = mode_;
   modeTimer_.stop();
   tx_.abort();
-  rxFrames_.clear();
-  hdlcListening_ = false;
+  c1_.rxFrames.clear();
+  c1_.hdlcListening = false;
   mode_ = Mode::Command;
   if (was == Mode::Command) return;
-  if (was == Mode::DataRx && rxConnected_) out(std::string{kDle, kEtx});
-  rxConnected_ = false;
+  if (was == Mode::DataRx && c1_.rxConnected) out(std::string{kDle, kEtx});
+  c1_.rxConnected = false;
   result(Result::NoCarrier);
 }
 
 void EmulatedModem::signal(const LineSignal& s) {
-  if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kDataCarrier && !callerSide_ && faa_ == 1 &&
-      fclass_ != "0" && mode_ != Mode::Online) {
+  if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kDataCarrier && !callerSide_ && c2Settings_.faa == 1 &&
+      hayes_.fclass != "0" && mode_ != Mode::Online) {
     // Adaptive answer: a data modem is calling, so this one answers as a data modem too.
-    if (sender_) sender_->silence();
-    if (receiver_) receiver_->silence();
+    if (c2_.sender) c2_.sender->silence();
+    if (c2_.receiver) c2_.receiver->silence();
     tx_.abort();
     modeTimer_.stop();
-    c2Action_ = Action::None;
-    fclass_ = "0";
+    c2_.action = Class2Call::Action::None;
+    hayes_.fclass = "0";
     mode_ = Mode::Answering;
     tx_.start(kDataCarrier, false, nullptr);
   }
@@ -563,24 +554,24 @@ void EmulatedModem::signal(const LineSignal& s) {
   } else if (s.kind == LineSignal::Kind::CarrierOff) {
     peerCarrier_ = false;
   }
-  if (sender_ && sender_->running()) {
-    if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kV21 && !connectedReported_) {
-      connectedReported_ = true;
+  if (c2_.sender && c2_.sender->running()) {
+    if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kV21 && !c2_.connectedReported) {
+      c2_.connectedReported = true;
       info(report(7));
     }
-    sender_->lineSignal(s);
+    c2_.sender->lineSignal(s);
     return;
   }
-  if (receiver_ && receiver_->running()) {
-    receiver_->lineSignal(s);
+  if (c2_.receiver && c2_.receiver->running()) {
+    c2_.receiver->lineSignal(s);
     return;
   }
-  if (fclass_ == "0") {
+  if (hayes_.fclass == "0") {
     if (s.kind == LineSignal::Kind::CarrierOn && s.modulation == kDataCarrier &&
         (mode_ == Mode::Dialling || mode_ == Mode::Answering)) {
       callTimer_.start(std::max<Micros>(0, s.dataStart - line_.now()), [this] {
         mode_ = Mode::Online;
-        result(Result::Connect, xLevel_ > 0 ? "14400" : "");
+        result(Result::Connect, hayes_.xLevel > 0 ? "14400" : "");
       });
     } else if (s.kind == LineSignal::Kind::Data && mode_ == Mode::Online) {
       out(s.bytes);

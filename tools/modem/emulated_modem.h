@@ -13,6 +13,7 @@
 #include "dle.h"
 #include "fax_page.h"
 #include "line_transmitter.h"
+#include "modem_state.h"
 #include "t30_session.h"
 
 namespace quillon::modem {
@@ -61,7 +62,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
 
   void setFaults(const ModemFaults& faults) { faults_ = faults; }
   const ModemProfile& profile() const { return profile_; }
-  const std::string& fclass() const { return fclass_; }
+  const std::string& fclass() const { return hayes_.fclass; }
 
   // LineEndpoint
   void ringing(int count) override;
@@ -125,7 +126,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   Result answer();
   void callFailed(Result r);
   void carrierLost();
-  bool twoOrTwoZero() const { return fclass_ == "2" || fclass_ == "2.0"; }
+  bool twoOrTwoZero() const { return hayes_.fclass == "2" || hayes_.fclass == "2.0"; }
 
   // Class 1 (modem_class1.cpp).
   Result class1Command(const AtCommand& cmd);
@@ -163,13 +164,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   // Status lines.
   bool dtr_ = true, rts_ = true, dcd_ = false, cts_ = true, ri_ = false, vanished_ = false;
 
-  // Hayes settings.
-  bool echo_ = true, quiet_ = false, verbose_ = true;
-  int xLevel_ = 4;
-  int sreg_[100] = {};
-  int dtrMode_ = 2;       // &D
-  bool softwareFlow_ = false;  // &K4
-  std::string fclass_ = "0";
+  HayesSettings hayes_;
 
   Mode mode_ = Mode::Command;
   std::string lineBuf_;
@@ -188,45 +183,21 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   bool quietAnswer_ = false;
   bool callerSide_ = false;
 
-  // Class 1.
+  // The carrier this modem sends, and what it hears of the other side's.
   LineTransmitter tx_;
   DleReader dle_;
-  std::string txFrame_;
   bool peerCarrier_ = false;
   Modulation peerModulation_ = kV21;
+  bool peerShortTrain_ = false;
   Micros peerDataStart_ = 0;
-  std::deque<LineSignal> rxFrames_;  // frames heard since the last +FRH
-  bool hdlcListening_ = false;       // frames are still being collected after an OK
-  bool rxConnected_ = false;
-  Modulation rxModulation_ = kV21;
   bool flowStopped_ = false;
 
-  // Class 2 / 2.0.
-  enum class Action { None, Dial, Answer, SendPage, PageEnd, PageEndAndPostPage, PostPage, Receive, Abort };
-  Action c2Action_ = Action::None;
+  Class1State c1_;
+  Class2Settings c2Settings_;
+  Class2Call c2_;
   int lastPpr_ = 1;
   int lastHangup_ = 0;
-  bool c2PostPageUnreported_ = false;
-  bool frsWaiting_ = false;
-  std::string localId_;
-  std::vector<int> disParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
-  std::vector<int> dccParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
-  int fcr_ = 0, faa_ = 0, pageStatus_ = 1;
-  bool pageReportsOn_ = false;
-  std::unique_ptr<T30Sender> sender_;
-  std::unique_ptr<T30Receiver> receiver_;
-  bool connectedReported_ = false;
-  bool phaseBDone_ = false;
-  std::string c2Page_;          // received page data not yet given to the DTE
-  bool c2PageStarted_ = false;
-  bool c2PageEnded_ = false;
-  bool c2Dc2_ = false;
-  std::uint8_t c2PostPage_ = 0;
-  bool c2ResponsePending_ = false;
-  std::uint8_t c2PendingPostPage_ = 0;
   std::size_t pageBytes_ = 0;
-  Modulation c2Modulation_ = kV21;
-  PageFormat c2Format_;
 };
 
 }  // namespace quillon::modem

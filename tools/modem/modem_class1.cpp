@@ -69,14 +69,14 @@ EmulatedModem::Result EmulatedModem::class1Command(const AtCommand& cmd) {
       return Result::None;
     }
     // +FRS: the line must stay silent for the whole time; a carrier starts the wait again.
-    frsWaiting_ = true;
+    c1_.frsWaiting = true;
     waitForSilence(wait);
     return Result::None;
   }
   if (n == "+FAE" && cmd.form == Form::Set) {
     auto v = parseNumber(cmd.value);
     if (!v || *v > 1) return Result::Error;
-    faa_ = *v;
+    c2Settings_.faa = *v;
     return Result::Ok;
   }
   if (n == "+FAR" || n == "+FCL" || n == "+FIT" || n == "+FAE" || n == "+FSP") {
@@ -93,7 +93,7 @@ void EmulatedModem::waitForSilence(Micros wait) {
       waitForSilence(wait);
       return;
     }
-    frsWaiting_ = false;
+    c1_.frsWaiting = false;
     mode_ = Mode::Command;
     result(Result::Ok);
   });
@@ -102,9 +102,9 @@ void EmulatedModem::waitForSilence(Micros wait) {
 void EmulatedModem::startFrameTx() {
   mode_ = Mode::FrameTx;
   dle_.reset();
-  txFrame_.clear();
-  rxFrames_.clear();
-  hdlcListening_ = false;
+  c1_.txFrame.clear();
+  c1_.rxFrames.clear();
+  c1_.hdlcListening = false;
   // Flags go out at once; the first frame waits for the end of the preamble.
   tx_.start(kV21, false, nullptr);
   result(Result::Connect);
@@ -117,18 +117,18 @@ void EmulatedModem::startFrameTx() {
 
 void EmulatedModem::startFrameRx() {
   mode_ = Mode::FrameRx;
-  rxConnected_ = false;
-  if (!rxFrames_.empty()) {
-    LineSignal frame = rxFrames_.front();
-    rxFrames_.pop_front();
-    rxConnected_ = true;
+  c1_.rxConnected = false;
+  if (!c1_.rxFrames.empty()) {
+    LineSignal frame = c1_.rxFrames.front();
+    c1_.rxFrames.pop_front();
+    c1_.rxConnected = true;
     result(Result::Connect);
     deliverFrame(frame);
     return;
   }
-  hdlcListening_ = true;
+  c1_.hdlcListening = true;
   if (peerCarrier_ && peerModulation_ == kV21) {
-    rxConnected_ = true;
+    c1_.rxConnected = true;
     result(Result::Connect);
   }
 }
@@ -137,8 +137,8 @@ void EmulatedModem::startDataTx(int code) {
   auto c = class1Code(code);
   mode_ = Mode::DataTx;
   dle_.reset();
-  rxFrames_.clear();
-  hdlcListening_ = false;
+  c1_.rxFrames.clear();
+  c1_.hdlcListening = false;
   tx_.start(c->modulation, c->shortTrain, [this] {
     if (mode_ == Mode::DataTx) result(Result::Connect);
   });
@@ -149,19 +149,19 @@ void EmulatedModem::startDataTx(int code) {
 void EmulatedModem::startDataRx(int code) {
   auto c = class1Code(code);
   mode_ = Mode::DataRx;
-  rxModulation_ = c->modulation;
-  rxConnected_ = false;
-  rxFrames_.clear();
-  hdlcListening_ = false;
+  c1_.rxModulation = c->modulation;
+  c1_.rxConnected = false;
+  c1_.rxFrames.clear();
+  c1_.hdlcListening = false;
   if (!peerCarrier_) return;
-  if (peerModulation_ == rxModulation_ && line_.now() <= peerDataStart_) {
+  if (peerModulation_ == c1_.rxModulation && line_.now() <= peerDataStart_) {
     // Still in the training: the receiver can lock on.
     modeTimer_.start(peerDataStart_ - line_.now(), [this] {
-      rxConnected_ = true;
+      c1_.rxConnected = true;
       result(Result::Connect);
     });
-  } else if (peerModulation_ == kV21 || peerModulation_.family != rxModulation_.family ||
-             peerModulation_.bps != rxModulation_.bps) {
+  } else if (peerModulation_ == kV21 || peerModulation_.family != c1_.rxModulation.family ||
+             peerModulation_.bps != c1_.rxModulation.bps) {
     endClass1Rx(Result::FcError);
   }
   // A matching carrier whose training has passed cannot be joined: wait for the next one.
@@ -172,12 +172,12 @@ void EmulatedModem::updateFlowControl() {
   if (!flowStopped_ && queued > kFlowStop) {
     flowStopped_ = true;
     cts_ = false;
-    if (softwareFlow_) out(std::string(1, kXoff));
+    if (hayes_.softwareFlow) out(std::string(1, kXoff));
     notify();
   } else if (flowStopped_ && queued < kFlowResume) {
     flowStopped_ = false;
     cts_ = true;
-    if (softwareFlow_) out(std::string(1, kXon));
+    if (hayes_.softwareFlow) out(std::string(1, kXon));
     notify();
   }
 }
@@ -186,11 +186,11 @@ void EmulatedModem::class1Input(std::string_view bytes) {
   switch (mode_) {
     case Mode::FrameTx:
       while (!bytes.empty() && mode_ == Mode::FrameTx) {
-        std::size_t used = dle_.feed(bytes, txFrame_);
+        std::size_t used = dle_.feed(bytes, c1_.txFrame);
         bytes.remove_prefix(used);
         if (!dle_.ended()) break;
         std::string frame;
-        frame.swap(txFrame_);
+        frame.swap(c1_.txFrame);
         dle_.reset();
         modeTimer_.stop();
         bool last = frame.size() < 2 || (static_cast<unsigned char>(frame[1]) & 0x10) != 0;
@@ -237,8 +237,8 @@ void EmulatedModem::class1Input(std::string_view bytes) {
     case Mode::Silence:
       // Any character from the DTE stops the receive (or the wait) and the modem says OK.
       if (bytes.empty()) break;
-      if (mode_ == Mode::DataRx && rxConnected_) out(std::string{kDle, kEtx});
-      frsWaiting_ = false;
+      if (mode_ == Mode::DataRx && c1_.rxConnected) out(std::string{kDle, kEtx});
+      c1_.frsWaiting = false;
       endClass1Rx(Result::Ok);
       break;
     default:
@@ -250,50 +250,50 @@ void EmulatedModem::class1Signal(const LineSignal& s) {
   using Kind = LineSignal::Kind;
   switch (s.kind) {
     case Kind::CarrierOn:
-      if (mode_ == Mode::FrameRx && !rxConnected_) {
+      if (mode_ == Mode::FrameRx && !c1_.rxConnected) {
         if (s.modulation == kV21) {
           callTimer_.stop();
-          rxConnected_ = true;
+          c1_.rxConnected = true;
           result(Result::Connect);
         } else if (!callerSide_ || !callTimer_.running()) {
           endClass1Rx(Result::FcError);
         }
-      } else if (mode_ == Mode::DataRx && !rxConnected_) {
-        if (s.modulation == rxModulation_) {
+      } else if (mode_ == Mode::DataRx && !c1_.rxConnected) {
+        if (s.modulation == c1_.rxModulation) {
           modeTimer_.start(std::max<Micros>(0, s.dataStart - line_.now()), [this] {
-            rxConnected_ = true;
+            c1_.rxConnected = true;
             result(Result::Connect);
           });
         } else {
           endClass1Rx(Result::FcError);
         }
       } else if (s.modulation == kV21 && mode_ == Mode::Command) {
-        hdlcListening_ = true;
+        c1_.hdlcListening = true;
       }
       break;
     case Kind::Frame:
       if (mode_ == Mode::FrameRx) {
-        if (!rxConnected_) {
-          rxConnected_ = true;
+        if (!c1_.rxConnected) {
+          c1_.rxConnected = true;
           result(Result::Connect);
         }
         deliverFrame(s);
-      } else if (hdlcListening_) {
-        rxFrames_.push_back(s);
+      } else if (c1_.hdlcListening) {
+        c1_.rxFrames.push_back(s);
       }
       break;
     case Kind::Data:
-      if (mode_ == Mode::DataRx && rxConnected_) {
+      if (mode_ == Mode::DataRx && c1_.rxConnected) {
         out(dleStuff(s.bytes));
         pageBytesPassed(s.bytes.size());
       }
       break;
     case Kind::CarrierOff:
-      if (s.modulation == kV21) hdlcListening_ = false;
-      if (mode_ == Mode::DataRx && rxConnected_) {
+      if (s.modulation == kV21) c1_.hdlcListening = false;
+      if (mode_ == Mode::DataRx && c1_.rxConnected) {
         out(std::string{kDle, kEtx});
         endClass1Rx(Result::NoCarrier);
-      } else if (mode_ == Mode::FrameRx && rxConnected_ && s.modulation == kV21) {
+      } else if (mode_ == Mode::FrameRx && c1_.rxConnected && s.modulation == kV21) {
         endClass1Rx(Result::NoCarrier);
       }
       break;
@@ -306,13 +306,13 @@ void EmulatedModem::deliverFrame(const LineSignal& frame) {
   out(dleStuff(bytes) + std::string{kDle, kEtx});
   endClass1Rx(frame.fcsOk ? Result::Ok : Result::Error);
   // The modem goes on collecting frames of the same carrier for the next +FRH.
-  hdlcListening_ = peerCarrier_ && peerModulation_ == kV21;
+  c1_.hdlcListening = peerCarrier_ && peerModulation_ == kV21;
 }
 
 void EmulatedModem::endClass1Rx(Result r) {
   modeTimer_.stop();
   mode_ = Mode::Command;
-  rxConnected_ = false;
+  c1_.rxConnected = false;
   result(r);
 }
 

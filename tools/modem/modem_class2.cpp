@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "emulated_modem.h"
+#include "page_judge.h"
 #include "remote_fax.h"
 
 namespace quillon::modem {
@@ -30,7 +31,7 @@ std::string paddedId(const std::string& id) { return std::string(20 - std::min<s
 // Report names: 7 connection, 8 remote capabilities, 9 session, 10 calling ID, 11 called ID,
 // 12 page status, 13 post-page message, 14 hang-up.
 std::string EmulatedModem::report(int entry) const {
-  bool two = fclass_ == "2";
+  bool two = hayes_.fclass == "2";
   switch (entry) {
     case 7: return two ? "+FCON" : "+FCO";
     case 8: return two ? "+FDIS:" : "+FIS:";
@@ -46,28 +47,28 @@ std::string EmulatedModem::report(int entry) const {
 std::string EmulatedModem::capsText(int res, int bps, bool wide) const {
   char text[40];
   std::snprintf(text, sizeof text, "%d,%d,%d,2,0,0,0,0%s", res, digitOfBps(bps), wide ? 1 : 0,
-                fclass_ == "2.0" ? ",0" : "");
+                hayes_.fclass == "2.0" ? ",0" : "");
   return text;
 }
 
 int EmulatedModem::class2MaxBps() const {
-  return std::min(bpsOfDigit(disParams_[1]), bpsOfDigit(dccParams_[1]));
+  return std::min(bpsOfDigit(c2Settings_.disParams[1]), bpsOfDigit(c2Settings_.dccParams[1]));
 }
 
 t30::Capabilities EmulatedModem::localCapabilities() const {
-  return makeCapabilities(class2MaxBps(), disParams_[0] >= 1, disParams_[2] >= 1);
+  return makeCapabilities(class2MaxBps(), c2Settings_.disParams[0] >= 1, c2Settings_.disParams[2] >= 1);
 }
 
 EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
   using Form = AtCommand::Form;
-  bool two = fclass_ == "2";
+  bool two = hayes_.fclass == "2";
   std::string n = cmd.name;
   // The two command sets name the same things differently.
   auto is = [&](const char* class2, const char* class20) { return n == (two ? class2 : class20); };
-  bool inSession = (sender_ && sender_->running()) || (receiver_ && receiver_->running());
+  bool inSession = c2_.running();
 
   if (is("+FDIS", "+FIS") || is("+FDCC", "+FCC")) {
-    std::vector<int>& params = is("+FDIS", "+FIS") ? disParams_ : dccParams_;
+    std::vector<int>& params = is("+FDIS", "+FIS") ? c2Settings_.disParams : c2Settings_.dccParams;
     if (cmd.form == Form::Test) {
       info("(0,1),(0-5),(0-2),(0-2),(0-3),(0-2),(0),(0-7)");
       return Result::Ok;
@@ -92,7 +93,7 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
   }
   if (is("+FLID", "+FLI")) {
     if (cmd.form == Form::Query) {
-      info("\"" + localId_ + "\"");
+      info("\"" + c2Settings_.localId + "\"");
       return Result::Ok;
     }
     if (cmd.form == Form::Test) {
@@ -102,7 +103,7 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
     if (cmd.form != Form::Set) return Result::Error;
     auto values = splitValues(cmd.value);
     if (values[0].size() > 20) return Result::Error;
-    localId_ = values[0];
+    c2Settings_.localId = values[0];
     return Result::Ok;
   }
   if (n == "+FCR" || n == "+FAA" || is("+FPTS", "+FPS") || n == "+FLO" || n == "+FNR" || is("+FBOR", "+FBO") ||
@@ -116,7 +117,7 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
       if (is("+FPTS", "+FPS")) {
         info(std::to_string(lastPpr_));
       } else {
-        info(n == "+FCR" ? std::to_string(fcr_) : n == "+FAA" ? std::to_string(faa_) : "0");
+        info(n == "+FCR" ? std::to_string(c2Settings_.fcr) : n == "+FAA" ? std::to_string(c2Settings_.faa) : "0");
       }
       return Result::Ok;
     }
@@ -125,21 +126,21 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
     for (const auto& v : values)
       if (!v.empty() && !parseNumber(v)) return Result::Error;
     int first = values[0].empty() ? 0 : *parseNumber(values[0]);
-    if (n == "+FCR") fcr_ = first;
-    if (n == "+FAA") faa_ = first;
+    if (n == "+FCR") c2Settings_.fcr = first;
+    if (n == "+FAA") c2Settings_.faa = first;
     if (is("+FPTS", "+FPS")) {
       if (first < 1 || first > 5) return Result::Error;
-      pageStatus_ = first;
+      c2Settings_.pageStatus = first;
     }
-    if (n == "+FNR") pageReportsOn_ = values.size() >= 2 && values[1] == "1";
+    if (n == "+FNR") c2Settings_.pageReportsOn = values.size() >= 2 && values[1] == "1";
     return Result::Ok;
   }
   if (!two && n == "+FIP") {
     // Class 2.0: back to the factory session parameters.
-    disParams_ = dccParams_ = {1, 5, 0, 2, 0, 0, 0, 0};
-    localId_.clear();
-    fcr_ = faa_ = 0;
-    pageReportsOn_ = false;
+    c2Settings_.disParams = c2Settings_.dccParams = {1, 5, 0, 2, 0, 0, 0, 0};
+    c2Settings_.localId.clear();
+    c2Settings_.fcr = c2Settings_.faa = 0;
+    c2Settings_.pageReportsOn = false;
     return Result::Ok;
   }
   if (is("+FMFR", "+FMI") || is("+FMDL", "+FMM") || is("+FREV", "+FMR")) {
@@ -154,48 +155,48 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
     return Result::Ok;
   }
   if (n == "+FDT") {
-    if (cmd.form != Form::Action || !sender_ || !sender_->running() || !line_.connected(this)) return Result::Error;
-    c2Action_ = Action::SendPage;
+    if (cmd.form != Form::Action || !c2_.sender || !c2_.sender->running() || !line_.connected(this)) return Result::Error;
+    c2_.action = Class2Call::Action::SendPage;
     mode_ = Mode::Class2Wait;
-    sender_->sendPage({disParams_[0] >= 1, disParams_[2] >= 1});
+    c2_.sender->sendPage({c2Settings_.disParams[0] >= 1, c2Settings_.disParams[2] >= 1});
     return Result::None;
   }
   if (n == "+FDR") {
-    if (cmd.form != Form::Action || !receiver_ || !receiver_->running()) return Result::Error;
-    c2Action_ = Action::Receive;
+    if (cmd.form != Form::Action || !c2_.receiver || !c2_.receiver->running()) return Result::Error;
+    c2_.action = Class2Call::Action::Receive;
     mode_ = Mode::Class2Wait;
-    if (c2ResponsePending_) {
+    if (c2_.responsePending) {
       // The post-page response goes out now, as the DTE judged the page.
-      c2ResponsePending_ = false;
+      c2_.responsePending = false;
       static const std::uint8_t replies[] = {t30::kMcf, t30::kMcf, t30::kRtn, t30::kRtp, t30::kMcf, t30::kMcf};
-      c2PageStarted_ = c2PageEnded_ = false;
-      c2Page_.clear();
-      receiver_->respond(replies[pageStatus_]);
-      pageStatus_ = 1;
+      c2_.pageStarted = c2_.pageEnded = false;
+      c2_.page.clear();
+      c2_.receiver->respond(replies[c2Settings_.pageStatus]);
+      c2Settings_.pageStatus = 1;
       return Result::None;
     }
-    if (c2PageStarted_) {
+    if (c2_.pageStarted) {
       mode_ = Mode::Class2PageRx;
-      c2Dc2_ = false;
+      c2_.dc2 = false;
       result(Result::Connect);
     }
     return Result::None;
   }
   if (n == "+FET") {
     auto v = cmd.form == Form::Set ? parseNumber(cmd.value) : std::nullopt;
-    if (!v || *v > 2 || !sender_ || !sender_->running() || c2Action_ != Action::None) return Result::Error;
+    if (!v || *v > 2 || !c2_.sender || !c2_.sender->running() || c2_.action != Class2Call::Action::None) return Result::Error;
     static const std::uint8_t messages[] = {t30::kMps, t30::kEom, t30::kEop};
-    c2Action_ = Action::PostPage;
+    c2_.action = Class2Call::Action::PostPage;
     mode_ = Mode::Class2Wait;
-    sender_->postPage(messages[*v]);
+    c2_.sender->postPage(messages[*v]);
     return Result::None;
   }
   if (n == "+FK" || n == "+FKS" || n == "+FKSS") {
     if (!inSession) return Result::Ok;
-    c2Action_ = Action::Abort;
+    c2_.action = Class2Call::Action::Abort;
     mode_ = Mode::Class2Wait;
-    if (sender_ && sender_->running()) sender_->disconnect(kHangupAborted);
-    if (receiver_ && receiver_->running()) receiver_->disconnect(kHangupAborted);
+    if (c2_.sender && c2_.sender->running()) c2_.sender->disconnect(kHangupAborted);
+    if (c2_.receiver && c2_.receiver->running()) c2_.receiver->disconnect(kHangupAborted);
     return Result::None;
   }
   return Result::Error;
@@ -203,30 +204,30 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
 
 void EmulatedModem::startClass2Session(bool caller) {
   callTimer_.stop();
-  T30Station station{localId_, localCapabilities()};
-  sender_.reset();
-  receiver_.reset();
-  connectedReported_ = false;
-  c2PageStarted_ = c2PageEnded_ = c2ResponsePending_ = c2PostPageUnreported_ = false;
-  c2Page_.clear();
+  T30Station station{c2Settings_.localId, localCapabilities()};
+  c2_.sender.reset();
+  c2_.receiver.reset();
+  c2_.connectedReported = false;
+  c2_.pageStarted = c2_.pageEnded = c2_.responsePending = c2_.postPageUnreported = false;
+  c2_.page.clear();
   pageBytes_ = 0;
   mode_ = Mode::Class2Wait;
   if (caller) {
-    c2Action_ = Action::Dial;
-    sender_ = std::make_unique<T30Sender>(line_, this, *this, station);
-    sender_->setMaxBps(class2MaxBps());
-    sender_->begin();
+    c2_.action = Class2Call::Action::Dial;
+    c2_.sender = std::make_unique<T30Sender>(line_, this, *this, station);
+    c2_.sender->setMaxBps(class2MaxBps());
+    c2_.sender->begin();
   } else {
-    c2Action_ = Action::Answer;
-    receiver_ = std::make_unique<T30Receiver>(line_, this, *this, station);
-    connectedReported_ = true;
+    c2_.action = Class2Call::Action::Answer;
+    c2_.receiver = std::make_unique<T30Receiver>(line_, this, *this, station);
+    c2_.connectedReported = true;
     info(report(7));
-    receiver_->begin();
+    c2_.receiver->begin();
   }
 }
 
 void EmulatedModem::finishClass2Command(Result r) {
-  c2Action_ = Action::None;
+  c2_.action = Class2Call::Action::None;
   mode_ = Mode::Command;
   result(r);
 }
@@ -236,30 +237,30 @@ void EmulatedModem::class2Input(std::string_view bytes) {
     std::string data;
     std::size_t used = dle_.feed(bytes, data);
     bytes.remove_prefix(used);
-    sender_->pageData(data);
+    c2_.sender->pageData(data);
     pageBytesPassed(data.size());
     if (!dle_.ended()) return;
     char end = dle_.terminator();
     mode_ = Mode::Class2Wait;
     if (end == kEtx) {
-      c2Action_ = Action::PageEnd;
+      c2_.action = Class2Call::Action::PageEnd;
     } else {
-      c2Action_ = Action::PageEndAndPostPage;
-      c2PendingPostPage_ = end == ',' ? t30::kMps : end == ';' ? t30::kEom : t30::kEop;
+      c2_.action = Class2Call::Action::PageEndAndPostPage;
+      c2_.pendingPostPage = end == ',' ? t30::kMps : end == ';' ? t30::kEom : t30::kEop;
     }
-    sender_->endPage();
+    c2_.sender->endPage();
     return;
   }
   if (mode_ == Mode::Class2PageRx) {
     for (char c : bytes) {
-      if (c == kDc2 && !c2Dc2_) {
-        c2Dc2_ = true;
+      if (c == kDc2 && !c2_.dc2) {
+        c2_.dc2 = true;
         deliverClass2Page();
       } else if (c == kCan) {
         // The DTE gives up on the page: the session is ended.
-        c2Action_ = Action::Abort;
+        c2_.action = Class2Call::Action::Abort;
         mode_ = Mode::Class2Wait;
-        receiver_->disconnect(kHangupAborted);
+        c2_.receiver->disconnect(kHangupAborted);
         return;
       }
     }
@@ -268,9 +269,9 @@ void EmulatedModem::class2Input(std::string_view bytes) {
   // Waiting for the modem: CAN aborts, anything else is ignored.
   for (char c : bytes) {
     if (c != kCan) continue;
-    c2Action_ = Action::Abort;
-    if (sender_ && sender_->running()) sender_->disconnect(kHangupAborted);
-    if (receiver_ && receiver_->running()) receiver_->disconnect(kHangupAborted);
+    c2_.action = Class2Call::Action::Abort;
+    if (c2_.sender && c2_.sender->running()) c2_.sender->disconnect(kHangupAborted);
+    if (c2_.receiver && c2_.receiver->running()) c2_.receiver->disconnect(kHangupAborted);
     return;
   }
 }
@@ -285,7 +286,7 @@ void EmulatedModem::pageBytesPassed(std::size_t n) {
 // ---- what the T.30 session tells ----
 
 void EmulatedModem::t30RemoteId(const std::string& id) {
-  info(report(sender_ ? 11 : 10) + "\"" + paddedId(id) + "\"");
+  info(report(c2_.sender ? 11 : 10) + "\"" + paddedId(id) + "\"");
 }
 
 void EmulatedModem::t30RemoteCapabilities(const t30::Capabilities& caps) {
@@ -295,40 +296,40 @@ void EmulatedModem::t30RemoteCapabilities(const t30::Capabilities& caps) {
 }
 
 void EmulatedModem::t30Negotiated(const Modulation& m, const PageFormat& format) {
-  c2Modulation_ = m;
-  c2Format_ = format;
+  c2_.modulation = m;
+  c2_.format = format;
   info(report(9) + capsText(format.fine ? 1 : 0, m.bps, format.wide));
 }
 
 void EmulatedModem::t30Trained() {
-  if (c2Action_ == Action::Answer) finishClass2Command(Result::Ok);
+  if (c2_.action == Class2Call::Action::Answer) finishClass2Command(Result::Ok);
 }
 
 void EmulatedModem::t30ReadyForPage() {
-  if (c2Action_ == Action::Dial) {
+  if (c2_.action == Class2Call::Action::Dial) {
     finishClass2Command(Result::Ok);
-  } else if (c2Action_ == Action::PostPage) {
+  } else if (c2_.action == Class2Call::Action::PostPage) {
     // Class 2.0 answers a page that was not confirmed with ERROR.
-    finishClass2Command(fclass_ == "2.0" && lastPpr_ == 2 ? Result::Error : Result::Ok);
+    finishClass2Command(hayes_.fclass == "2.0" && lastPpr_ == 2 ? Result::Error : Result::Ok);
   }
 }
 
 void EmulatedModem::t30PageCarrierUp() {
-  if (c2Action_ != Action::SendPage) return;
-  c2Action_ = Action::None;
+  if (c2_.action != Class2Call::Action::SendPage) return;
+  c2_.action = Class2Call::Action::None;
   mode_ = Mode::Class2PageTx;
-  dle_.reset(fclass_ == "2.0");
+  dle_.reset(hayes_.fclass == "2.0");
   result(Result::Connect);
   // A Class 2 modem asks for the page data with XON once its buffer is ready.
-  if (fclass_ == "2") out(std::string(1, kXon));
+  if (hayes_.fclass == "2") out(std::string(1, kXon));
 }
 
 void EmulatedModem::t30ReadyForPostPage() {
-  if (c2Action_ == Action::PageEnd) {
+  if (c2_.action == Class2Call::Action::PageEnd) {
     finishClass2Command(Result::Ok);
-  } else if (c2Action_ == Action::PageEndAndPostPage) {
-    c2Action_ = Action::PostPage;
-    sender_->postPage(c2PendingPostPage_);
+  } else if (c2_.action == Class2Call::Action::PageEndAndPostPage) {
+    c2_.action = Class2Call::Action::PostPage;
+    c2_.sender->postPage(c2_.pendingPostPage);
   }
 }
 
@@ -340,65 +341,75 @@ void EmulatedModem::t30PageResult(std::uint8_t fcf) {
     case t30::kPin: lastPpr_ = 5; break;
     default: lastPpr_ = 1;
   }
-  if (fclass_ == "2") {
+  if (hayes_.fclass == "2") {
     info(report(12) + std::to_string(lastPpr_));
-  } else if (pageReportsOn_ && profile_.pageReports) {
+  } else if (c2Settings_.pageReportsOn && profile_.pageReports) {
     info(report(12) + std::to_string(lastPpr_) + ",0,0,0,0");
   }
 }
 
 void EmulatedModem::t30PageStart() {
-  c2PageStarted_ = true;
-  c2PageEnded_ = false;
-  c2Page_.clear();
-  if (c2Action_ == Action::Receive) {
+  c2_.pageStarted = true;
+  c2_.pageEnded = false;
+  c2_.page.clear();
+  c2_.pageSeen.clear();
+  if (c2_.action == Class2Call::Action::Receive) {
     mode_ = Mode::Class2PageRx;
-    c2Dc2_ = false;
+    c2_.dc2 = false;
     result(Result::Connect);
   }
 }
 
 void EmulatedModem::t30PageData(const std::string& bytes) {
-  if (fclass_ == "2") {
+  c2_.pageSeen += bytes;
+  if (hayes_.fclass == "2") {
     // The deployed Class 2 modems hand page data over with the bit order reversed.
-    for (char c : bytes) c2Page_ += static_cast<char>(reverseBits(static_cast<std::uint8_t>(c)));
+    for (char c : bytes) c2_.page += static_cast<char>(reverseBits(static_cast<std::uint8_t>(c)));
   } else {
-    c2Page_ += bytes;
+    c2_.page += bytes;
   }
   deliverClass2Page();
 }
 
 void EmulatedModem::t30PageEnd() {
-  c2PageEnded_ = true;
+  c2_.pageEnded = true;
   deliverClass2Page();
 }
 
 void EmulatedModem::deliverClass2Page() {
-  if (mode_ != Mode::Class2PageRx || !c2Dc2_) return;
-  if (!c2Page_.empty()) {
-    out(dleStuff(c2Page_));
-    pageBytesPassed(c2Page_.size());
-    c2Page_.clear();
+  if (mode_ != Mode::Class2PageRx || !c2_.dc2) return;
+  if (!c2_.page.empty()) {
+    out(dleStuff(c2_.page));
+    pageBytesPassed(c2_.page.size());
+    c2_.page.clear();
   }
-  if (!c2PageEnded_) return;
+  if (!c2_.pageEnded) return;
   out(std::string{kDle, kEtx});
   mode_ = Mode::Class2Wait;
-  c2PageStarted_ = c2PageEnded_ = false;
-  if (c2PostPageUnreported_) t30PostPage(c2PostPage_);
+  c2_.pageStarted = c2_.pageEnded = false;
+  if (c2_.postPageUnreported) t30PostPage(c2_.postPage);
 }
 
 void EmulatedModem::t30PostPage(std::uint8_t fcf) {
-  c2PostPage_ = fcf;
-  c2ResponsePending_ = true;
-  if (mode_ == Mode::Class2PageRx || c2PageStarted_) {
+  c2_.postPage = fcf;
+  c2_.responsePending = true;
+  if (mode_ == Mode::Class2PageRx || c2_.pageStarted) {
     // The DTE has not had the whole page yet: report once it has.
-    c2PostPageUnreported_ = true;
+    c2_.postPageUnreported = true;
     return;
   }
-  c2PostPageUnreported_ = false;
-  info(report(12) + (fclass_ == "2" ? std::string("1") : std::string("1,0,0,0,0")));
+  c2_.postPageUnreported = false;
+  // The modem's own copy quality check: the page as it decoded here.
+  PageQuality q = judgePage(c2_.pageSeen, c2_.format.wide ? 2048 : 1728);
+  int ppr = q.acceptable() ? 1 : 2;
+  if (hayes_.fclass == "2") {
+    info(report(12) + std::to_string(ppr));
+  } else {
+    info(report(12) + std::to_string(ppr) + "," + std::to_string(q.lines) + "," + std::to_string(q.badLines) + "," +
+         std::to_string(q.longestBadRun) + ",0");
+  }
   info(report(13) + (fcf == t30::kMps ? "0" : fcf == t30::kEom ? "1" : "2"));
-  if (c2Action_ == Action::Receive) finishClass2Command(Result::Ok);
+  if (c2_.action == Class2Call::Action::Receive) finishClass2Command(Result::Ok);
 }
 
 void EmulatedModem::t30Done(int code) {
@@ -408,12 +419,12 @@ void EmulatedModem::t30Done(int code) {
   notify();
   if (mode_ == Mode::Class2PageRx) out(std::string{kDle, kEtx});
   char text[16];
-  std::snprintf(text, sizeof text, fclass_ == "2" ? "%d" : "%02d", code);
+  std::snprintf(text, sizeof text, hayes_.fclass == "2" ? "%d" : "%02d", code);
   info(report(14) + text);
-  Action was = c2Action_;
-  c2Action_ = Action::None;
+  Class2Call::Action was = c2_.action;
+  c2_.action = Class2Call::Action::None;
   mode_ = Mode::Command;
-  if (was != Action::None) result(Result::Ok);
+  if (was != Class2Call::Action::None) result(Result::Ok);
 }
 
 }  // namespace quillon::modem

@@ -1,5 +1,7 @@
 #include "remote_fax.h"
 
+#include "page_judge.h"
+
 namespace quillon::modem {
 
 t30::Capabilities makeCapabilities(int maxBps, bool fine, bool wide, bool ecm, bool v17) {
@@ -76,7 +78,8 @@ void RemoteReceiver::t30PageData(const std::string& bytes) {
 
 void RemoteReceiver::t30PostPage(std::uint8_t fcf) {
   int number = static_cast<int>(fax_.pages.size()) + 1;
-  std::uint8_t reply = t30::kMcf;
+  // A machine answers what it read: a page it could not decode is asked for again.
+  std::uint8_t reply = judgePage(page_.data, page_.wide ? 2048 : 1728).acceptable() ? t30::kMcf : t30::kRtn;
   if (faults_.dcnAfterPage == number) {
     reply = t30::kDcn;
   } else if (faults_.rtnAfterPage == number && !rtnSent_) {
