@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <iostream>
+#include <utility>
 
 #include "platform/data_folder.h"
 #include "platform/posix_serial_device.h"
@@ -88,7 +89,7 @@ int TApdBaseDispatcher::OpenDispatcher(const DispatcherOpenParams& params) {
     in_ = ByteRing(kReceiveRingSize);
     out_ = ByteRing(outSize_);
     peekMode_ = false;
-    peekCount_ = 0;
+    peekBase_ = peekPos_ = peekHigh_ = 0;
     scanPos_ = matchEnd_ = 0;
     matchPending_ = false;
     availDeliveredAt_ = availBeforeMatchAt_ = UINT64_MAX;
@@ -260,22 +261,25 @@ void TApdBaseDispatcher::comThreadLoop() {
 void TApdBaseDispatcher::dispatchThreadLoop() {
   {
     std::lock_guard guard(signal_);
+    dispatchThreadId_ = std::this_thread::get_id();
     ++acknowledged_;
   }
   eventCv_.notify_all();
   try {
     for (;;) {
       std::uint32_t events = 0;
-      bool got = false;
+      bool got = false, recheck = false;
       {
         std::unique_lock lock(signal_);
-        eventCv_.wait_for(lock, kDispatchWake, [&] { return eventReady_ || stop_.load(); });
+        eventCv_.wait_for(lock, kDispatchWake,
+                          [&] { return eventReady_ || recheckRequested_ || stop_.load(); });
         if (stop_) break;
         if (eventReady_) {
           events = eventWord_;
           eventReady_ = false;
           got = true;
         }
+        recheck = std::exchange(recheckRequested_, false);
       }
       if (got) {
         processEvent(events);
@@ -289,6 +293,7 @@ void TApdBaseDispatcher::dispatchThreadLoop() {
         receiveBytes();
         runTriggerChecks(true);
       }
+      if (recheck && !closing_) runTriggerChecks(true);  // data that came while suspended
       runTriggerChecks(false);
       updateDtrHandshake();
       if (closeDeferred_ && !busy_) {
@@ -300,6 +305,14 @@ void TApdBaseDispatcher::dispatchThreadLoop() {
     showSerialException(e.what());
   }
   --threadCount_;
+}
+
+void TApdBaseDispatcher::wakeDispatchThread() {
+  {
+    std::lock_guard guard(signal_);
+    recheckRequested_ = true;
+  }
+  eventCv_.notify_all();
 }
 
 void TApdBaseDispatcher::processEvent(std::uint32_t events) {

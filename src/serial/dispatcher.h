@@ -90,8 +90,11 @@ class TApdBaseDispatcher {
   int PutBlock(const void* data, std::size_t size);
 
   // --- receiving ---
-  // A byte, or ecBufferIsEmpty. In peek mode (during avail and data notifications) reads
-  // do not consume: each handler starts at the read position.
+  // A byte, or ecBufferIsEmpty. While an avail or data notification is delivered, the
+  // handler being called peeks: its reads do not consume and each handler starts where the
+  // delivery began; the read position then advances by the most any handler read. Every
+  // other reader (another thread, or code that suspended delivery) consumes, after the bytes
+  // a handler has already peeked, so no reader ever sees a byte twice.
   int GetChar(std::uint8_t& c);
   int GetBlock(void* data, std::size_t size);  // all `size` bytes, or ecBufferIsEmpty
   int PeekChar(std::uint8_t& c, std::size_t n);  // the n-th unread byte, 1-based
@@ -139,6 +142,20 @@ class TApdBaseDispatcher {
   int RemoveTrigger(int handle);
   SavedTriggers SaveTriggers() const;
   void RestoreTriggers(const SavedTriggers& saved);
+
+  // --- suspending delivery ---
+  // For code that reads answers straight from the receive ring (sending a command and
+  // waiting for its answer outside the state machines). The count nests; while it is above
+  // zero no notification (avail, data, timer, status) reaches any handler, and bytes keep
+  // arriving in the receive ring, where GetChar, GetBlock and PeekChar take each byte once.
+  // Called from a thread other than the one delivering, Suspend first lets a notification
+  // already being delivered finish (servicing the main thread's queue when called there, at
+  // most 5 s). Nothing that happens while suspended is lost: timers that expire, status
+  // changes and received data are checked when the count returns to zero and delivered then
+  // as usual (an expired timer fires once, late, rather than never).
+  void SuspendTriggerDelivery();
+  void RestoreTriggerDelivery();
+  bool TriggerDeliverySuspended() const { return suspendCount_.load() > 0; }
 
   // --- handlers ---
   // Window handlers run on the main thread (sent with a 3000 ms time-out); procedures on
@@ -209,10 +226,23 @@ class TApdBaseDispatcher {
   void handleDeviceLost();
   void updateDtrHandshake();  // DTR follows the receive ring where the driver has no DTR flow
 
-  // Delivery. Returns the most bytes any handler read (peek mode), or -1 when nothing ran.
+  // Delivery. The check that chose the notification has set busy_ under the general lock.
+  // Returns the most bytes any handler read (peek mode), or -1 when nothing ran.
   long deliver(unsigned msg, unsigned first, std::uint32_t low16);
-  void callHandler(const Handler& h, unsigned msg, unsigned first, std::uint32_t second,
-                   std::size_t& mostRead, bool peek);
+  // Under the general lock: may a check deliver now? Sets busy_ when it may; the check ends
+  // with endDelivery() after the notification went out.
+  bool claimDelivery();
+  // Receive ring position the calling thread reads from next (input lock held), and moving
+  // it on after a read; see GetChar.
+  bool readsByPeeking() const;
+  std::uint64_t readCursor() const;
+  void advanceReadCursor(std::uint64_t to);
+  // Suspended code reading on the dispatch thread (inside a handler) takes the device's
+  // bytes itself, since the dispatch thread cannot do it meanwhile.
+  void receiveWhileSuspended();
+  void wakeDispatchThread();
+  void callHandler(const Handler& h, unsigned msg, unsigned first, std::uint32_t second, bool peek);
+  void endDelivery();
   void recomputeNotifySwitch();  // general lock held
   std::uint32_t elapsedMs() const;
   void logLocked(LogType type, LogSubType subType, std::uint32_t value, const std::uint8_t* data = nullptr,
@@ -228,10 +258,13 @@ class TApdBaseDispatcher {
   mutable std::mutex outLock_;  // transmit ring
   mutable std::mutex traceLock_;  // trace buffer and dispatch log
 
-  // Receive ring (input lock).
+  // Receive ring (input lock). Peek positions are running positions of the ring: where the
+  // delivery began, where the handler being called reads next, and the furthest any handler
+  // of this delivery has read.
   ByteRing in_{kReceiveRingSize};
   bool peekMode_ = false;
-  std::size_t peekCount_ = 0;
+  std::uint64_t peekBase_ = 0, peekPos_ = 0, peekHigh_ = 0;
+  std::thread::id handlerThread_;  // the thread running the handler being called
   std::uint64_t scanPos_ = 0;        // next byte for the data triggers (dispatch thread)
   std::uint64_t matchEnd_ = 0;       // position after a match not yet delivered
   bool matchPending_ = false;
@@ -265,6 +298,8 @@ class TApdBaseDispatcher {
   std::atomic<bool> open_{false}, closing_{false}, busy_{false}, closeDeferred_{false};
   std::atomic<bool> outputSent_{false}, ringSeen_{false}, deviceLost_{false};
   std::atomic<int> threadCount_{0};
+  std::atomic<int> suspendCount_{0};
+  std::atomic<std::thread::id> dispatchThreadId_{};
   std::chrono::steady_clock::time_point openTime_;
 
   // Thread hand-over.
@@ -272,6 +307,7 @@ class TApdBaseDispatcher {
   std::mutex signal_;
   std::condition_variable eventCv_;  // communication event ready / processed / acknowledge
   bool eventReady_ = false, eventProcessed_ = false;
+  bool recheckRequested_ = false;  // delivery restored: check every trigger again
   std::uint32_t eventWord_ = 0;
   int acknowledged_ = 0;
   std::condition_variable outCv_;  // output ready / abort / abort acknowledged

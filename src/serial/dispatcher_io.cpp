@@ -67,45 +67,64 @@ void TApdBaseDispatcher::receiveBytes() {
   overflowPending_ = more;  // the rest stays in the device until the ring has room
 }
 
-int TApdBaseDispatcher::GetChar(std::uint8_t& c) {
-  std::lock_guard in(inLock_);
-  if (peekMode_) {
-    if (peekCount_ >= in_.used()) return ecBufferIsEmpty;
-    c = in_.at(peekCount_++);
-    return 0;
+bool TApdBaseDispatcher::readsByPeeking() const {
+  return peekMode_ && suspendCount_.load() == 0 && std::this_thread::get_id() == handlerThread_;
+}
+
+std::uint64_t TApdBaseDispatcher::readCursor() const {
+  std::uint64_t readPos = in_.readPosition();
+  if (!peekMode_) return readPos;
+  // The handler being called reads from its own position; anyone else after every byte a
+  // handler has seen (those are consumed when the delivery ends anyway).
+  return std::max(readsByPeeking() ? peekPos_ : peekHigh_, readPos);
+}
+
+void TApdBaseDispatcher::advanceReadCursor(std::uint64_t to) {
+  if (readsByPeeking()) {
+    peekPos_ = to;
+    peekHigh_ = std::max(peekHigh_, to);
+  } else {
+    in_.consume(static_cast<std::size_t>(to - in_.readPosition()));
   }
-  if (in_.empty()) return ecBufferIsEmpty;
-  c = in_.at(0);
-  in_.consume(1);
+}
+
+void TApdBaseDispatcher::receiveWhileSuspended() {
+  if (suspendCount_.load() > 0 && std::this_thread::get_id() == dispatchThreadId_) receiveBytes();
+}
+
+int TApdBaseDispatcher::GetChar(std::uint8_t& c) {
+  receiveWhileSuspended();
+  std::lock_guard in(inLock_);
+  std::uint64_t pos = readCursor();
+  if (pos >= in_.written()) return ecBufferIsEmpty;
+  c = in_.atPosition(pos);
+  advanceReadCursor(pos + 1);
   return 0;
 }
 
 int TApdBaseDispatcher::GetBlock(void* data, std::size_t size) {
+  receiveWhileSuspended();
   auto* bytes = static_cast<std::uint8_t*>(data);
   std::lock_guard in(inLock_);
-  std::size_t start = peekMode_ ? peekCount_ : 0;
-  if (in_.used() < start + size) return ecBufferIsEmpty;
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = in_.at(start + i);
-  if (peekMode_)
-    peekCount_ += size;
-  else
-    in_.consume(size);
+  std::uint64_t pos = readCursor();
+  if (in_.written() - pos < size) return ecBufferIsEmpty;
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = in_.atPosition(pos + i);
+  advanceReadCursor(pos + size);
   return static_cast<int>(size);
 }
 
 int TApdBaseDispatcher::PeekChar(std::uint8_t& c, std::size_t n) {
+  receiveWhileSuspended();
   std::lock_guard in(inLock_);
-  std::size_t start = peekMode_ ? peekCount_ : 0;
-  if (n == 0 || in_.used() < start + n) return ecBufferIsEmpty;
-  c = in_.at(start + n - 1);
+  std::uint64_t pos = readCursor();
+  if (n == 0 || in_.written() - pos < n) return ecBufferIsEmpty;
+  c = in_.atPosition(pos + n - 1);
   return 0;
 }
 
 int TApdBaseDispatcher::InBuffUsed() const {
   std::lock_guard in(inLock_);
-  std::size_t used = in_.used();
-  if (peekMode_) used -= std::min(used, peekCount_);
-  return static_cast<int>(used);
+  return static_cast<int>(in_.written() - readCursor());
 }
 
 int TApdBaseDispatcher::InBuffFree() const {
@@ -116,7 +135,10 @@ int TApdBaseDispatcher::InBuffFree() const {
 int TApdBaseDispatcher::FlushInBuffer() {
   if (device_ && !deviceLost_) device_->purge(true, false);
   std::scoped_lock guard(lock_, inLock_);
-  if (!peekMode_) in_.clear();
+  // Also from inside a delivery: a hang-up discards what is buffered, and the handlers
+  // still to be called find nothing.
+  in_.clear();
+  peekPos_ = peekHigh_ = in_.written();
   for (auto& t : triggers_.data) {
     t.matcher.reset();
     t.matched = false;

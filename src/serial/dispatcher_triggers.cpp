@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/main_thread.h"
+#include "platform/message_pump.h"
 #include "serial/dispatcher.h"
 #include "errors/error_codes.h"
 
@@ -12,6 +13,7 @@ using namespace std::chrono_literals;
 namespace {
 constexpr auto kWindowSendTimeout = 3000ms;
 constexpr auto kMethodSendSlice = 500ms;  // main-thread methods are re-sent until they run
+constexpr auto kSuspendWait = 5000ms;     // the most a suspend waits for a delivery to end
 enum HandlerKind { hkWindow = 0, hkProcedure = 1, hkMethod = 2 };
 }  // namespace
 
@@ -192,6 +194,7 @@ bool TApdBaseDispatcher::checkStatusTriggers() {
   std::uint32_t value = 0;
   {
     std::lock_guard guard(lock_);
+    if (suspendCount_.load() > 0) return false;
     std::uint8_t errorBits = static_cast<std::uint8_t>((lineErrors_.load() >> 1) & 0x0F);
     for (StatusTrigger& t : triggers_.status) {
       if (!t.armed) continue;
@@ -232,10 +235,11 @@ bool TApdBaseDispatcher::checkStatusTriggers() {
         break;
       }
     }
+    if (!handle || !claimDelivery()) return false;
   }
-  if (!handle) return false;
   AddDispatchEntry(ltTrigger, lsStatus, static_cast<std::uint32_t>(handle));
   deliver(kTriggerStatusMsg, static_cast<unsigned>(handle), value & 0xFFFF);
+  endDelivery();
   return true;
 }
 
@@ -243,6 +247,7 @@ bool TApdBaseDispatcher::checkTimerTriggers() {
   int handle = 0;
   {
     std::lock_guard guard(lock_);
+    if (suspendCount_.load() > 0) return false;  // expired timers wait for the restore
     platform::Ticks now = platform::currentTicks();
     for (TimerTrigger& t : triggers_.timers)
       if (t.active && platform::timerExpired(t.timer, now)) {
@@ -250,10 +255,11 @@ bool TApdBaseDispatcher::checkTimerTriggers() {
         handle = t.handle;
         break;
       }
+    if (!handle || !claimDelivery()) return false;
   }
-  if (!handle) return false;
   AddDispatchEntry(ltTrigger, lsTimer, static_cast<std::uint32_t>(handle));
   deliver(kTriggerTimerMsg, static_cast<unsigned>(handle), 0);
+  endDelivery();
   return true;
 }
 
@@ -267,6 +273,7 @@ int TApdBaseDispatcher::checkDataTriggers() {
   bool beforeMatch = false;
   {
     std::scoped_lock guard(lock_, inLock_);
+    if (suspendCount_.load() > 0) return 0;  // scanned after the restore
     scanPos_ = std::max(scanPos_, in_.readPosition());
     while (!matchPending_ && scanPos_ < in_.written()) {
       std::uint8_t byte = in_.atPosition(scanPos_++);
@@ -300,10 +307,12 @@ int TApdBaseDispatcher::checkDataTriggers() {
       availDeliveredAt_ = in_.written();
       availCount = in_.used();
     }
+    if ((availCount || !matches.empty()) && !claimDelivery()) return 0;
   }
   if (availCount) {
     AddDispatchEntry(ltTrigger, lsAvail, static_cast<std::uint32_t>(availCount));
     long taken = deliver(kTriggerAvailMsg, static_cast<unsigned>(availCount), 0);
+    endDelivery();
     // A shortfall ends the pass, but never before a match already found is delivered: the
     // match would otherwise wait for bytes that may never come.
     return taken < static_cast<long>(availCount) && !beforeMatch ? 2 : 1;
@@ -312,7 +321,52 @@ int TApdBaseDispatcher::checkDataTriggers() {
     AddDispatchEntry(ltTrigger, lsData, static_cast<std::uint32_t>(m.handle));
     deliver(kTriggerDataMsg, static_cast<unsigned>(m.handle), static_cast<std::uint32_t>(m.length));
   }
-  return matches.empty() ? 0 : 1;
+  if (matches.empty()) return 0;
+  endDelivery();
+  return 1;
+}
+
+// --- suspending delivery ---
+
+void TApdBaseDispatcher::SuspendTriggerDelivery() {
+  {
+    std::lock_guard guard(lock_);
+    ++suspendCount_;
+  }
+  auto self = std::this_thread::get_id();
+  {
+    std::lock_guard in(inLock_);
+    if (self == handlerThread_) return;  // called by a handler: its own delivery goes on
+  }
+  if (self == dispatchThreadId_.load()) return;
+  // A notification chosen before the count rose is delivered to the end; wait for it, so
+  // that from here on the caller alone reads. A handler waiting for the main thread needs
+  // it to service its queue when that is where we are.
+  auto deadline = std::chrono::steady_clock::now() + kSuspendWait;
+  while (busy_ && std::chrono::steady_clock::now() < deadline) {
+    if (platform::mainThread().isMainThread()) platform::pumpMessages();
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+void TApdBaseDispatcher::RestoreTriggerDelivery() {
+  {
+    std::lock_guard guard(lock_);
+    if (suspendCount_.load() == 0) return;  // unbalanced: nothing to restore
+    if (--suspendCount_ > 0) return;
+  }
+  wakeDispatchThread();  // what expired or arrived meanwhile is checked now
+}
+
+bool TApdBaseDispatcher::claimDelivery() {
+  if (suspendCount_.load() > 0) return false;
+  busy_ = true;
+  return true;
+}
+
+void TApdBaseDispatcher::endDelivery() {
+  std::lock_guard guard(lock_);
+  busy_ = false;
 }
 
 // --- delivery ---
@@ -323,7 +377,6 @@ long TApdBaseDispatcher::deliver(unsigned msg, unsigned first, std::uint32_t low
   {
     std::lock_guard guard(lock_);
     if (closing_ || !notifyEnabled_) return -1;
-    busy_ = true;
     toWindows = deliverToWindows_;
     for (const Handler& h : handlers_)
       if (!h.removed) handlers.push_back(h);
@@ -333,57 +386,59 @@ long TApdBaseDispatcher::deliver(unsigned msg, unsigned first, std::uint32_t low
   if (peek) {
     std::lock_guard in(inLock_);
     peekMode_ = true;
-    peekCount_ = 0;
+    peekBase_ = peekPos_ = peekHigh_ = in_.readPosition();
   }
-  std::size_t mostRead = 0;
   // Methods first, then procedures, then windows.
   for (int kind : {hkMethod, hkProcedure, hkWindow}) {
     if (kind == hkWindow && !toWindows) continue;
     for (const Handler& h : handlers) {
       if (closing_) break;
-      if (h.kind == kind) callHandler(h, msg, first, second, mostRead, peek);
+      if (h.kind == kind) callHandler(h, msg, first, second, peek);
     }
   }
+  std::size_t mostRead = 0;
   if (peek) {
     std::lock_guard in(inLock_);
     peekMode_ = false;
-    in_.consume(mostRead);  // the handler that read the most sets how far the data is used
-    peekCount_ = 0;
+    // The handler that read the most sets how far the data is used; readers from other
+    // threads may have taken bytes beyond that meanwhile.
+    std::uint64_t end = std::max(peekHigh_, in_.readPosition());
+    in_.consume(static_cast<std::size_t>(end - in_.readPosition()));
+    mostRead = static_cast<std::size_t>(end - peekBase_);
   }
   {
     std::lock_guard guard(lock_);
     handlers_.erase(std::remove_if(handlers_.begin(), handlers_.end(), [](const Handler& h) { return h.removed; }),
                     handlers_.end());
     recomputeNotifySwitch();
-    busy_ = false;
   }
   return static_cast<long>(mostRead);
 }
 
 void TApdBaseDispatcher::callHandler(const Handler& h, unsigned msg, unsigned first, std::uint32_t second,
-                                     std::size_t& mostRead, bool peek) {
-  if (peek) {
-    std::lock_guard in(inLock_);
-    peekCount_ = 0;
-  }
+                                     bool peek) {
   auto call = [&] {
+    {
+      std::lock_guard in(inLock_);
+      handlerThread_ = std::this_thread::get_id();  // this thread's reads peek
+      peekPos_ = peekBase_;  // each handler starts where the delivery began
+    }
     try {
       h.fn(msg, first, second);
     } catch (const std::exception& e) {
       showSerialException(e.what());  // one failing handler must not stop the port
     }
+    std::lock_guard in(inLock_);
+    handlerThread_ = std::thread::id();
   };
   if (!h.onMainThread || platform::mainThread().isMainThread()) {
     call();
   } else if (h.kind == hkWindow) {
     platform::mainThread().send(call, kWindowSendTimeout);
   } else {
+    // A method is re-sent until the main thread takes it; one it has started is waited for.
     while (!closing_ && !platform::mainThread().send(call, kMethodSendSlice)) {
     }
-  }
-  if (peek) {
-    std::lock_guard in(inLock_);
-    mostRead = std::max(mostRead, peekCount_);
   }
 }
 
