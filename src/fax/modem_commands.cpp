@@ -13,16 +13,6 @@ using platform::Ticks;
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 namespace {
-// Trigger delivery pauses while a command's answer is read here.
-template <class D>
-void suspendDelivery(D& d) {
-  if constexpr (requires { d.SuspendTriggerDelivery(); }) d.SuspendTriggerDelivery();
-}
-template <class D>
-void restoreDelivery(D& d) {
-  if constexpr (requires { d.RestoreTriggerDelivery(); }) d.RestoreTriggerDelivery();
-}
-
 bool isCarrierCommand(const std::string& t) {
   return t == "AT+FRH=3" || t == "AT+FTH=3" || t.compare(0, 7, "AT+FTM=") == 0 || t.compare(0, 7, "AT+FRM=") == 0;
 }
@@ -74,7 +64,7 @@ int SendCommand(FaxSession& s, const std::string& text) {
 
 bool SendCommandWaitOk(FaxSession& s, const std::string& text, std::string* lastLine) {
   serial::TApdBaseDispatcher& d = *s.dispatcher;
-  suspendDelivery(d);
+  d.SuspendTriggerDelivery();  // the answer is read here, not by handlers
   bool ok = false;
   if (SendCommand(s, text) >= 0) {
     std::string line;
@@ -94,7 +84,7 @@ bool SendCommandWaitOk(FaxSession& s, const std::string& text, std::string* last
     }
   }
   d.FlushInBuffer();
-  restoreDelivery(d);
+  d.RestoreTriggerDelivery();
   return ok;
 }
 
@@ -121,7 +111,7 @@ int QuerySpeeds(FaxSession& s, bool transmit, bool supported[7]) {
   if (!SendCommandWaitOk(s, "AT+FCLASS=1")) return 0;
   supported[1] = supported[2] = true;
   serial::TApdBaseDispatcher& d = *s.dispatcher;
-  suspendDelivery(d);
+  d.SuspendTriggerDelivery();  // the answer is read here, not by handlers
   if (SendCommand(s, transmit ? "AT+FTM=?" : "AT+FRM=?") >= 0) {
     std::string line;
     Ticks wait = s.responseTimeout;
@@ -137,7 +127,7 @@ int QuerySpeeds(FaxSession& s, bool transmit, bool supported[7]) {
     }
   }
   d.FlushInBuffer();
-  restoreDelivery(d);
+  d.RestoreTriggerDelivery();
   int best = 2;
   for (int i = 6; i >= 1; --i)
     if (supported[i]) return i;
