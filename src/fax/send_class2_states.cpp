@@ -65,6 +65,19 @@ bool takePageStatus(FaxSession& s, char value) {
   return false;
 }
 
+// A resolution change brings a new phase B (called ID, capabilities, session) before the
+// page exchange's OK; read as after dialling.
+bool takePhaseBReport(FaxSession& s, const std::string& l) {
+  if (isReport(s, l, ceCalledId)) {
+    s.remoteId = ParseStationId(l);
+  } else if (isReport(s, l, ceRemoteCaps) || isReport(s, l, ceSessionReport)) {
+    takeSessionReport(s, l, isReport(s, l, ceRemoteCaps));
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // The call is over; its OK should follow at once, and a modem that gives none is not waited
 // for long.
 void takeHangup(FaxSession& s, const std::string& line) {
@@ -217,11 +230,7 @@ void State40(Step& st) {
     takePageStatus(s, ParsePageStatus(l));
   } else if (contains(l, s.commands.hangupName)) {
     takeHangup(s, l);
-  } else if (isReport(s, l, ceCalledId)) {
-    // A resolution change brings a new phase B before the OK.
-    s.remoteId = ParseStationId(l);
-  } else if (isReport(s, l, ceRemoteCaps) || isReport(s, l, ceSessionReport)) {
-    takeSessionReport(s, l, isReport(s, l, ceRemoteCaps));
+  } else if (takePhaseBReport(s, l)) {
   } else if (isOk(l)) {
     pageExchangeDone(st);
   } else {
@@ -283,6 +292,7 @@ void State44(Step& st) {
     takePageStatus(s, ParsePageStatus(l));
   } else if (contains(l, s.commands.hangupName)) {
     takeHangup(s, l);
+  } else if (takePhaseBReport(s, l)) {
   } else if (isOk(l)) {
     pageExchangeDone(st);
   } else if (isError(l)) {
