@@ -7,6 +7,7 @@ int runFaxExportCommand(CommandContext& context);
 int runFaxImportCommand(CommandContext& context);
 int runFaxInfoCommand(CommandContext& context);
 int runPortsCommand(CommandContext& context);
+int runSendCommand(CommandContext& context);
 int runSettingsCommand(CommandContext& context);
 int runSpellCommand(CommandContext& context);
 int runTableCommand(CommandContext& context);
@@ -24,6 +25,10 @@ const std::vector<Command>& commands() {
       {"info", "info INPUT.APF [--json]", "show a fax file's header and pages", runFaxInfoCommand},
       {"ports", "ports [--data-dir DIR] [--map COMn DEVICE]",
        "list COMn -> device -> exists / in use; --map sets where COMn leads", runPortsCommand},
+      {"send",
+       "send --number NUMBER [--port COMn | --device PATH] [--class auto|1|2|2.0] [--station ID] [--header TEXT] "
+       "[--cover FILE] [--bps N] [--attempts N] [--retry-wait S] [--log FILE] FILE...",
+       "send fax files (APF, text, TIFF) through a fax modem", runSendCommand},
       {"settings", "settings [--data-dir DIR] [--json]",
        "print every settings key with its effective value", runSettingsCommand},
       {"spell", "spell check FILE.txt|FILE.rtf | suggest WORD | add WORD | dump FILE.dct [--data-dir DIR]",

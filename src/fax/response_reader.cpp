@@ -1,0 +1,50 @@
+#include "fax/response_reader.h"
+
+namespace quillon::fax {
+
+bool PairMatcher::feed(std::uint8_t c) {
+  if (seen_ && c == second_) {
+    seen_ = false;
+    return true;
+  }
+  seen_ = c == first_;
+  return false;
+}
+
+ResponseReader::Item ResponseReader::feed(std::uint8_t c) {
+  if (raw_.size() < kMaxBytes) {
+    raw_ += static_cast<char>(c);
+    if (c >= 32) line_ += static_cast<char>(c);
+  }
+  // A frame's bytes may hold CR LF, so the frame matcher goes first.
+  if (dleEtx_.feed(c)) {
+    crlf_.reset();
+    return Item::frame;
+  }
+  if (crlf_.feed(c)) {
+    dleEtx_.reset();
+    line_ = trimmed(line_);
+    if (line_.empty()) {
+      clear();
+      return Item::none;
+    }
+    return Item::line;
+  }
+  return Item::none;
+}
+
+void ResponseReader::clear() {
+  raw_.clear();
+  line_.clear();
+  crlf_.reset();
+  dleEtx_.reset();
+}
+
+std::string trimmed(std::string_view s) {
+  std::size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  std::size_t e = s.find_last_not_of(' ');
+  return std::string(s.substr(b, e - b + 1));
+}
+
+}  // namespace quillon::fax

@@ -1,0 +1,103 @@
+// quillon send on a pseudo-terminal through quillon-modem to a remote receiver, in Class 2
+// and Class 2.0: the received page holds exactly the source's pixels below the header line
+// (compared with netpbm), and the command's progress, log and exit status tell the truth.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "platform/file_io.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+using quillon::test::ChildProcess;
+using quillon::test::TempDir;
+
+namespace {
+
+std::string slurp(const std::string& path) { return quillon::platform::readWholeFile(path).value_or(""); }
+
+int shell(const std::string& command) { return std::system(command.c_str()); }
+
+bool haveNetpbm() { return std::filesystem::exists("/usr/bin/pamcut") && std::filesystem::exists("/usr/bin/pamfile"); }
+
+// Height of a PBM file as pamfile reports it.
+int pbmHeight(const TempDir& dir, const std::string& pbm) {
+  shell("pamfile " + dir.file(pbm) + " > " + dir.file("pamfile.out"));
+  std::string out = slurp(dir.file("pamfile.out"));
+  std::size_t by = out.find(" by ");
+  return by == std::string::npos ? -1 : std::stoi(out.substr(by + 4));
+}
+
+class SendCommandEndToEnd : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (!haveNetpbm()) GTEST_SKIP() << "netpbm is not installed";
+    std::string text;
+    for (int i = 1; i <= 40; ++i) text += "Line " + std::to_string(i) + " of a fax sent end to end: 0123456789\r\n";
+    dir.write("letter.txt", text);
+  }
+  std::unique_ptr<ChildProcess> serve(const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"),
+                                     "--scale", "8", "--log", dir.file("modem.log"), "--receiver", "555",
+                                     "--id", "REMOTE FAX", "--save", dir.path()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    auto child = std::make_unique<ChildProcess>(args, dir.file("server.out"));
+    for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyFAX")); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return child;
+  }
+  int send(const std::string& options) {
+    return shell(std::string("timeout 120 ") + QUILLON_BIN + " send --data-dir " + dir.path() + " --device " +
+                 dir.file("ttyFAX") + " --number 555 --class " + GetParam() + " --station QUILLON " + options +
+                 " > " + dir.file("send.out") + " 2>&1");
+  }
+  TempDir dir;
+};
+
+TEST_P(SendCommandEndToEnd, ReceivedPageHasTheSourcePixelsBelowTheHeader) {
+  auto server = serve();
+  ASSERT_EQ(shell(std::string(QUILLON_BIN) + " convert " + dir.file("letter.txt") + " " + dir.file("source.apf") +
+                  " > /dev/null"),
+            0);
+  int rc = send("--header 'QUILLON $P/$N' --log " + dir.file("fax.his") + " " + dir.file("letter.txt"));
+  std::string out = slurp(dir.file("send.out"));
+  ASSERT_EQ(rc, 0) << out << slurp(dir.file("modem.log"));
+  EXPECT_NE(out.find("Page accepted by remote"), std::string::npos) << out;
+  EXPECT_NE(out.find("remote REMOTE FAX"), std::string::npos) << out;
+  EXPECT_NE(slurp(dir.file("fax.his")).find("Transmit to REMOTE FAX finished OK at "), std::string::npos);
+
+  std::string received = dir.file("555-1.apf");
+  for (int i = 0; i < 100 && !std::filesystem::exists(received); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(shell(std::string(QUILLON_BIN) + " export " + received + " " + dir.file("received.pbm") +
+                  " --format pbm > /dev/null"),
+            0);
+  ASSERT_EQ(shell(std::string(QUILLON_BIN) + " export " + dir.file("source.apf") + " " + dir.file("source.pbm") +
+                  " --format pbm > /dev/null"),
+            0);
+  int sourceRows = pbmHeight(dir, "source.pbm"), receivedRows = pbmHeight(dir, "received.pbm");
+  ASSERT_GT(sourceRows, 0);
+  // Eight blank lines and the header text come first.
+  int headerRows = receivedRows - sourceRows;
+  EXPECT_GE(headerRows, 8 + 8);
+  ASSERT_EQ(shell("pamcut -top " + std::to_string(headerRows) + " " + dir.file("received.pbm") + " > " +
+                  dir.file("body.pbm")),
+            0);
+  EXPECT_EQ(shell("cmp -s " + dir.file("body.pbm") + " " + dir.file("source.pbm")), 0)
+      << "the page's pixels differ from the source";
+}
+
+TEST_P(SendCommandEndToEnd, ABusyNumberEndsWithTheBusyMessage) {
+  auto server = serve({"--line-fault", "555:busy=9"});
+  int rc = send("--attempts 2 --retry-wait 1 " + dir.file("letter.txt"));
+  std::string out = slurp(dir.file("send.out"));
+  EXPECT_NE(rc, 0) << out;
+  EXPECT_NE(out.find("Called fax number was busy"), std::string::npos) << out;
+  EXPECT_NE(out.find("Busy, waiting until redial..."), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, SendCommandEndToEnd, ::testing::Values("2", "2.0"),
+                         [](const auto& info) { return std::string(info.param) == "2" ? "Class2" : "Class20"; });
+
+}  // namespace
