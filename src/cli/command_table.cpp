@@ -1,4 +1,7 @@
 #include "cli/command.h"
+#ifdef QUILLON_RTF_PAGES_COMMAND
+#include "richtext/rtf_pages_command.h"  // needs Qt; built only with it
+#endif
 
 namespace quillon::cli {
 
@@ -25,6 +28,10 @@ const std::vector<Command>& commands() {
        "print every settings key with its effective value", runSettingsCommand},
       {"table", "table dump|query|check|rebuild ... (quillon table for the forms)",
        "dump, query or check an xBase table; rebuild the fax tables' indexes", runTableCommand},
+#ifdef QUILLON_RTF_PAGES_COMMAND
+      {"rtf", "rtf FILE.rtf --pages OUTDIR [--zoom N]", "lay out an RTF document and write each page as PNG",
+       [](CommandContext& c) { return richtext::runRtfPagesCommand(c.args, c.out, c.err); }},
+#endif
   };
   return table;
 }

@@ -37,8 +37,6 @@ QTextCharFormat fieldFormat(const QTextCharFormat& base, int number, const QStri
   format.setObjectType(kFieldObjectType);
   format.setProperty(kFieldNumberProperty, number);
   format.setProperty(kFieldTextProperty, text);
-  // Sits on the baseline like the text around it.
-  format.setVerticalAlignment(QTextCharFormat::AlignBaseline);
   return format;
 }
 
@@ -78,7 +76,6 @@ int replaceFields(QTextDocument& document, const FieldTextSource& source) {
     plain.setObjectType(QTextFormat::NoObject);
     plain.clearProperty(kFieldNumberProperty);
     plain.clearProperty(kFieldTextProperty);
-    plain.clearProperty(QTextFormat::TextVerticalAlignment);
     cursor.insertText(*text, plain);
     ++replaced;
   }
@@ -88,18 +85,19 @@ int replaceFields(QTextDocument& document, const FieldTextSource& source) {
 
 QSizeF FieldObjectHandler::intrinsicSize(QTextDocument* document, int, const QTextFormat& format) {
   const QFontMetricsF metrics = metricsFor(document, format.toCharFormat().font());
-  return QSizeF(metrics.horizontalAdvance(visibleText(format)), metrics.ascent() + metrics.descent());
+  // Qt stands an inline object on the baseline: its height is the part above it, so the
+  // shown text sits on the baseline like its neighbours and the line grows no taller.
+  return QSizeF(metrics.horizontalAdvance(visibleText(format)), metrics.ascent());
 }
 
 void FieldObjectHandler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
                                     const QTextFormat& format) {
   const QTextCharFormat charFormat = format.toCharFormat();
   const QFont font = charFormat.font();
-  const QFontMetricsF metrics = metricsFor(document, font);
   painter->save();
   painter->setFont(QFont(font, painter->device()));
   painter->setPen(insertPointColour());
-  painter->drawText(QPointF(rect.left(), rect.top() + metrics.ascent()), visibleText(format));
+  painter->drawText(QPointF(rect.left(), rect.bottom()), visibleText(format));
   painter->restore();
 }
 

@@ -133,11 +133,7 @@ RtfReadResult Reader::run() {
         break;
       case RtfToken::GroupClose:
         closeGroup();
-        if (depth_ == 0 && started) {
-          flush();
-          applyParagraph();
-          return result_;
-        }
+        if (depth_ == 0 && started) return result_;
         break;
       case RtfToken::ControlWord: controlWord(token); break;
       case RtfToken::ControlSymbol: controlSymbol(token.symbol); break;
@@ -154,7 +150,7 @@ RtfReadResult Reader::run() {
     }
   }
   flush();
-  applyParagraph();
+  if (!paragraphBreakPending_) applyParagraph();
   while (!fields_.empty()) finishField();
   result_.complete = false;
   result_.message = QStringLiteral("The RTF text ends before all its groups are closed; it may be cut short.");
@@ -173,6 +169,8 @@ void Reader::openGroup() {
 
 void Reader::closeGroup() {
   flush();
+  // The last paragraph takes its properties before the document's group ends.
+  if (depth_ == 1 && !paragraphBreakPending_) applyParagraph();
   pendingDestination_ = false;
   if (depth_ == 0) return;  // a closing brace too many: ignored
   --depth_;
