@@ -151,6 +151,8 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* event) {
   cursorMoved();
 }
 
+void TWPRichText::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
 void TWPRichText::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   cursor_.setPosition(hitPosition(event->position().toPoint()));
