@@ -38,4 +38,21 @@ int paintPage(QTextDocument& document, QPainter& painter, const QRectF& target, 
   return 0;
 }
 
+QImage paintMonochromePage(QTextDocument& document, int position, double scale, const QSize& size,
+                           const QRectF& target, int* next) {
+  // QPainter cannot draw on a 1-bit image: paint grey levels, then cut at half brightness,
+  // so coloured text (fields in red) comes out black too.
+  QImage grey(size, QImage::Format_RGB32);
+  grey.fill(Qt::white);
+  QPainter painter(&grey);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  PagePaintOptions options;
+  options.scale = scale;
+  const int following = paintPage(document, painter, target, position, options);
+  painter.end();
+  if (next) *next = following;
+  return grey.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
+}
+
 }  // namespace quillon::richtext

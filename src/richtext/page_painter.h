@@ -1,5 +1,6 @@
 #pragma once
 // Paints laid-out pages into any QPainter (a screen, a monochrome fax page, a PNG).
+#include <QImage>
 #include <QRectF>
 
 class QPainter;
@@ -22,5 +23,11 @@ int paintPage(QTextDocument& document, QPainter& painter, const QRectF& target, 
 // Paints page `page` (from 0); the same as above for callers that count pages.
 void paintPageNumber(QTextDocument& document, QPainter& painter, const QRectF& target, int page,
                      const PagePaintOptions& options = {});
+
+// A fax page: the page holding `position` painted black on white, without anti-aliasing,
+// into `target` of a `size` monochrome bitmap (QImage::Format_Mono). `next` gets the first
+// position of the next page, 0 after the last.
+QImage paintMonochromePage(QTextDocument& document, int position, double scale, const QSize& size,
+                           const QRectF& target, int* next);
 
 }  // namespace quillon::richtext

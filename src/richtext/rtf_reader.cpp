@@ -36,6 +36,14 @@ const std::unordered_set<std::string_view>& skippedDestinations() {
   return names;
 }
 
+// A font name as it can be written again: no control characters, single inner blanks.
+QString cleanFontName(const QString& name) {
+  QString clean;
+  for (QChar c : name)
+    if (c.unicode() >= 0x20 && c != QChar::ObjectReplacementCharacter) clean.append(c);
+  return clean.simplified();
+}
+
 struct GroupState {
   Destination destination = Destination::Text;
   QTextCharFormat chars;
@@ -180,7 +188,7 @@ void Reader::closeGroup() {
     const GroupState closing = stack_.back();
     if (stack_.size() > 1) stack_.pop_back();
     if (closing.destination == Destination::FontTable && !fontName_.isEmpty()) {
-      fonts_[fontBeingNamed_] = fontName_.trimmed();
+      fonts_[fontBeingNamed_] = cleanFontName(fontName_);
       fontName_.clear();
     }
   }
@@ -212,7 +220,7 @@ void Reader::put(const QString& text) {
     case Destination::FontTable:
       for (QChar c : text) {
         if (c == u';') {
-          fonts_[fontBeingNamed_] = fontName_.trimmed();
+          fonts_[fontBeingNamed_] = cleanFontName(fontName_);
           fontName_.clear();
         } else {
           fontName_.append(c);
@@ -230,10 +238,18 @@ void Reader::put(const QString& text) {
       return;
     case Destination::Text: break;
   }
+  // Control characters, stray object and paragraph marks have no place inside a paragraph.
+  QString clean;
+  clean.reserve(text.size());
+  for (QChar c : text)
+    if ((c.unicode() >= 0x20 || c == u'\t') && c != QChar::ObjectReplacementCharacter && c != QChar::ParagraphSeparator &&
+        c.unicode() != 0xFFFE && c.unicode() != 0xFFFF)
+      clean.append(c);
+  if (clean.isEmpty()) return;
   startParagraphIfPending();
   if (!pendingText_.isEmpty() && pendingFormat_ != state().chars) flush();
   if (pendingText_.isEmpty()) pendingFormat_ = state().chars;
-  pendingText_ += text;
+  pendingText_ += clean;
 }
 
 void Reader::flush() {
@@ -427,7 +443,7 @@ void Reader::controlWord(const RtfToken& token) {
 
   if (s.destination == Destination::FontTable) {
     if (w == "f") {
-      if (!fontName_.isEmpty()) fonts_[fontBeingNamed_] = fontName_.trimmed();
+      if (!fontName_.isEmpty()) fonts_[fontBeingNamed_] = cleanFontName(fontName_);
       fontName_.clear();
       fontBeingNamed_ = value;
     }
