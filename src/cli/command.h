@@ -33,6 +33,10 @@ struct Command {
   int (*run)(CommandContext& context);
 };
 
+// The words both tables show for a command that runs in quillon-gui.
+inline constexpr const char* kRtfUsage = "rtf FILE.rtf --pages OUTDIR [--zoom N]";
+inline constexpr const char* kRtfSummary = "lay out an RTF document and write each page as PNG";
+
 const std::vector<Command>& commands();     // every command, as quillon knows them
 const std::vector<Command>& guiCommands();  // the Qt ones with their run functions (quillon-gui)
 

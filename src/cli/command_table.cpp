@@ -35,6 +35,9 @@ const std::vector<Command>& commands() {
        "check a text's spelling, suggest words, add a word to qlnu.dct, list a dictionary", runSpellCommand},
       {"table", "table dump|query|check|rebuild ... (quillon table for the forms)",
        "dump, query or check an xBase table; rebuild the fax tables' indexes", runTableCommand},
+#ifdef QUILLON_WITH_GUI
+      {"rtf", kRtfUsage, kRtfSummary, nullptr},
+#endif
   };
   return table;
 }

@@ -3,11 +3,15 @@
 // over. A command that needs Qt (a rich-text rendering, for example `rtf FILE --pages DIR`)
 // goes here with its run function, in a source file linked into quillon-gui only.
 #include "cli/command.h"
+#include "richtext/rtf_pages_command.h"
 
 namespace quillon::cli {
 
 const std::vector<Command>& guiCommands() {
-  static const std::vector<Command> table = {};
+  static const std::vector<Command> table = {
+      {"rtf", kRtfUsage, kRtfSummary,
+       [](CommandContext& c) { return richtext::runRtfPagesCommand(c.args, c.out, c.err); }},
+  };
   return table;
 }
 

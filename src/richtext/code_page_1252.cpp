@@ -1,0 +1,26 @@
+#include "richtext/code_page_1252.h"
+
+namespace quillon::richtext {
+namespace {
+
+// 0x80 to 0x9F; the others equal their Latin-1 code points.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+char16_t cp1252ToUnicode(std::uint8_t byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+  return byte;
+}
+
+int unicodeToCp1252(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) return static_cast<int>(character);
+  for (int i = 0; i < 32; ++i)
+    if (kHighControls[i] == character) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace quillon::richtext
