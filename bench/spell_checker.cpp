@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "spell/acrop_spell.h"
 #include "spell/dictionary_builder.h"
 #include "spell/spell_chars.h"
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   std::string textPath = argc > 1 ? argv[1] : QUILLON_BENCH_TEXT;
   std::string typoPath = argc > 2 ? argv[2] : QUILLON_BENCH_MISSPELLINGS;
   std::vector<std::string> words;
-  for (auto& w : quillon::spell::splitWords(quillon::platform::utf8ToLatin1(readFile(textPath)))) words.push_back(w.text);
+  for (auto& w : quillon::spell::splitWords(quillon::platform::utf8ToCp1252(readFile(textPath)))) words.push_back(w.text);
   auto typos = readMisspellings(typoPath);
   if (words.empty() || typos.empty()) {
     std::fprintf(stderr, "bench_spell_checker: no words in %s or no misspellings in %s\n", textPath.c_str(), typoPath.c_str());
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   if (std::filesystem::exists(large)) {
     std::vector<std::string> list;
     std::istringstream lines(readFile(large));
-    for (std::string line; std::getline(lines, line);) list.push_back(quillon::platform::utf8ToLatin1(line));
+    for (std::string line; std::getline(lines, line);) list.push_back(quillon::platform::utf8ToCp1252(line));
     auto image = quillon::spell::buildMainDictionary(quillon::spell::prepareWords(list, 30));
     std::ofstream(dir + "large.dct", std::ios::binary) << image.bytes;
     bigger.OpenDictionary(dir + "large.dct");
@@ -140,9 +140,9 @@ int main(int argc, char** argv) {
   }
 
   Hunspell hunspell("/usr/share/hunspell/en_US.aff", "/usr/share/hunspell/en_US.dic");
-  using quillon::platform::latin1ToUtf8;
-  checkers.push_back({"hunspell 1.7 (en_US)", [&](const std::string& w) { return hunspell.spell(latin1ToUtf8(w)); },
-                      [&](const std::string& w) { return hunspell.suggest(latin1ToUtf8(w)); }});
+  using quillon::platform::cp1252ToUtf8;
+  checkers.push_back({"hunspell 1.7 (en_US)", [&](const std::string& w) { return hunspell.spell(cp1252ToUtf8(w)); },
+                      [&](const std::string& w) { return hunspell.suggest(cp1252ToUtf8(w)); }});
 
   // Rounds taken in turn, best of five each, so that a busy machine treats all alike.
   std::vector<double> rates(checkers.size());

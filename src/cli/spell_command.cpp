@@ -6,7 +6,7 @@
 #include "cli/command.h"
 #include "platform/data_folder.h"
 #include "platform/file_io.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "spell/acrop_spell.h"
 #include "spell/dictionary_builder.h"
 #include "spell/spell_chars.h"
@@ -29,7 +29,7 @@ const char* const kUsage =
 std::string toLatin1(const std::string& bytes) {
   bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return bytes;
-  std::string converted = platform::utf8ToLatin1(bytes);
+  std::string converted = platform::utf8ToCp1252(bytes);
   bool wasUtf8 = std::count(converted.begin(), converted.end(), '?') == std::count(bytes.begin(), bytes.end(), '?') &&
                  converted.size() < bytes.size();
   return wasUtf8 ? converted : bytes;
@@ -59,7 +59,7 @@ spell::StandardDictionaries openDictionaries(CommandContext& context, spell::TAc
 
 void printList(std::ostream& out, const std::vector<std::string>& words, std::size_t most) {
   for (std::size_t i = 0; i < words.size() && i < most; ++i)
-    out << (i ? ", " : "") << platform::latin1ToUtf8(words[i]);
+    out << (i ? ", " : "") << platform::cp1252ToUtf8(words[i]);
 }
 
 int check(CommandContext& context, const std::string& path) {
@@ -78,7 +78,7 @@ int check(CommandContext& context, const std::string& path) {
   for (const auto& w : words) {
     if (checker.IsWord(w.text)) continue;
     ++unknown;
-    context.out << w.line << ": " << platform::latin1ToUtf8(w.text) << " -> ";
+    context.out << w.line << ": " << platform::cp1252ToUtf8(w.text) << " -> ";
     printList(context.out, checker.Suggest(w.text), kSuggestionsShown);
     context.out << "\n";
   }
@@ -89,14 +89,14 @@ int check(CommandContext& context, const std::string& path) {
 int suggest(CommandContext& context, const std::string& word) {
   spell::TAcropSpell checker;
   openDictionaries(context, checker, context.dataFolder());
-  std::string latin1 = platform::utf8ToLatin1(word);
+  std::string latin1 = platform::utf8ToCp1252(word);
   if (checker.IsWord(latin1)) context.out << "(" << word << " is known)\n";
-  for (const auto& s : checker.Suggest(latin1)) context.out << platform::latin1ToUtf8(s) << "\n";
+  for (const auto& s : checker.Suggest(latin1)) context.out << platform::cp1252ToUtf8(s) << "\n";
   return 0;
 }
 
 int add(CommandContext& context, const std::string& word) {
-  std::string latin1 = platform::utf8ToLatin1(word);
+  std::string latin1 = platform::utf8ToCp1252(word);
   if (latin1.empty() || latin1.size() > spell::kMaxWordLength ||
       !std::all_of(latin1.begin(), latin1.end(), [](char c) { return spell::inAlphabet(static_cast<unsigned char>(c)); })) {
     context.err << "quillon spell add: '" << word << "' is not a word the dictionary can hold (letters, ' and -, at most "
@@ -122,7 +122,7 @@ int dump(CommandContext& context, const std::string& path) {
     context.err << "quillon spell dump: " << error << "\n";
     return 1;
   }
-  for (const auto& w : *words) context.out << platform::latin1ToUtf8(w) << "\n";
+  for (const auto& w : *words) context.out << platform::cp1252ToUtf8(w) << "\n";
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "spell/dictionary_builder.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
@@ -32,13 +32,13 @@ struct SpellCommand : ::testing::Test {
 TEST_F(SpellCommand, TheBuiltDictionaryDumpsBackToTheWordList) {
   std::ifstream in(QUILLON_WORD_LIST);
   std::vector<std::string> list;
-  for (std::string line; std::getline(in, line);) list.push_back(quillon::platform::utf8ToLatin1(line));
+  for (std::string line; std::getline(in, line);) list.push_back(quillon::platform::utf8ToCp1252(line));
   auto expected = quillon::spell::prepareWords(list, 30);
   auto dump = spell({"dump", dir.file("qln.dct")});
   ASSERT_EQ(dump.status, 0) << dump.err;
   std::vector<std::string> dumped;
   std::istringstream lines(dump.out);
-  for (std::string line; std::getline(lines, line);) dumped.push_back(quillon::platform::utf8ToLatin1(line));
+  for (std::string line; std::getline(lines, line);) dumped.push_back(quillon::platform::utf8ToCp1252(line));
   EXPECT_GT(dumped.size(), 50000u);
   std::sort(expected.begin(), expected.end());
   std::sort(dumped.begin(), dumped.end());

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "platform/latin1.h"
+#include "platform/cp1252.h"
 #include "spell/dictionary_builder.h"
 #include "spell/similarity.h"
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     }
     for (std::string line; std::getline(in, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      words.push_back(quillon::platform::utf8ToLatin1(line));
+      words.push_back(quillon::platform::utf8ToCp1252(line));
     }
   }
   auto prepared = quillon::spell::prepareWords(words, quillon::spell::kMaxCandidateLength);

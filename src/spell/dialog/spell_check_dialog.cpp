@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "qtplatform/cp1252_text.h"
 #include "spell/standard_dictionaries.h"
 
 namespace quillon::spell {
@@ -84,11 +85,11 @@ void TSpellCheckDialog::FormActivate() {
 void TSpellCheckDialog::NextUnknownWord() {
   if (!editor_) return;
   while (auto word = editor_->nextWord()) {
-    std::string latin1 = word->toLatin1().toStdString();
+    std::string latin1 = qtplatform::toCp1252(*word);
     if (spell_.IsWord(latin1)) continue;
     WordList->clear();
     auto suggestions = spell_.Suggest(latin1);
-    for (const auto& s : suggestions) WordList->addItem(QString::fromLatin1(s.data(), static_cast<int>(s.size())));
+    for (const auto& s : suggestions) WordList->addItem(qtplatform::fromCp1252(s));
     editor_->highlightWord();
     Word->setText(*word);
     ReplaceAs->setText(suggestions.empty() ? *word : WordList->item(0)->text());
@@ -108,7 +109,7 @@ void TSpellCheckDialog::ReplaceClick() {
 void TSpellCheckDialog::GetNextWordButtonClick() { NextUnknownWord(); }
 
 void TSpellCheckDialog::AddbuttonClick() {
-  if (!Word->text().isEmpty()) spell_.AddWord(Word->text().toLatin1().toStdString(), userDictionary_);
+  if (!Word->text().isEmpty()) spell_.AddWord(qtplatform::toCp1252(Word->text()), userDictionary_);
   NextUnknownWord();
 }
 
