@@ -318,6 +318,25 @@ TEST_F(Control, ParagraphDialogAppliesToTheCurrentParagraph) {
   }
 }
 
+TEST_F(Control, ParagraphDialogOverASelectionSetsOnlyWhatWasChanged) {
+  editor.loadRtf("{\\rtf1\\pard\\qc one\\par\\pard\\qr\\li360 two\\par\\pard\\qj three}");
+  QTextCursor c = editor.textCursor();
+  c.setPosition(1);
+  c.setPosition(editor.document()->characterCount() - 2, QTextCursor::KeepAnchor);
+  editor.setTextCursor(c);
+  TParagraphPropDlg dialog(editor);
+  EXPECT_EQ(dialog.alignment()->currentIndex(), 3);  // the values of the caret's paragraph are shown
+  dialog.spaceAfter()->setValue(6);
+  dialog.accept();
+  const Qt::Alignment kept[] = {Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
+  for (int n = 0; n < 3; ++n) {
+    const QTextBlockFormat f = editor.document()->findBlockByNumber(n).blockFormat();
+    EXPECT_EQ(pixelsToTwips(f.bottomMargin()), 120) << n;
+    EXPECT_EQ(f.alignment() & Qt::AlignHorizontal_Mask, kept[n]) << n;
+  }
+  EXPECT_EQ(pixelsToTwips(editor.document()->findBlockByNumber(1).blockFormat().leftMargin()), 360);
+}
+
 TEST_F(Control, WritingFontAppliesToWhatIsTyped) {
   QFont font("DejaVu Serif", 14);
   font.setItalic(true);
