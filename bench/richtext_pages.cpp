@@ -19,23 +19,14 @@
 #include "richtext/page_layout.h"
 #include "richtext/page_painter.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/sample_documents.h"
 
 namespace {
 
 using namespace quillon::richtext;
 
 // Ten US Letter pages (eleven in LibreOffice) of 12-point justified text with headings.
-std::string tenPages() {
-  std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}\n";
-  const std::string sentence = "The quick brown fox jumps over the lazy dog while the fax machine hums along. ";
-  for (int paragraph = 0; paragraph < 105; ++paragraph) {
-    if (paragraph % 15 == 0) rtf += "\\pard\\sb240\\sa120\\plain\\f0\\fs28\\b Section " + std::to_string(paragraph / 15 + 1) + "\\par\n";
-    rtf += "\\pard\\qj\\sa120\\plain\\f1\\fs24 ";
-    for (int s = 0; s < 3; ++s) rtf += sentence;
-    rtf += "\\b bold\\b0  and \\i italic\\i0  words.\\par\n";
-  }
-  return rtf + "}";
-}
+std::string tenPages() { return quillon::test::runningText(105, 15, "\\b bold\\b0  and \\i italic\\i0  words."); }
 
 void BM_ReadLayOutPaintTenPages(benchmark::State& state) {
   const std::string rtf = tenPages();
