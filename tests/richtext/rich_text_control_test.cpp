@@ -68,6 +68,25 @@ TEST_F(Control, TypingFieldsAndReplacingThemByNumber) {
   EXPECT_EQ(fieldsOf(*editor.document()).size(), 1u);
 }
 
+TEST_F(Control, FieldsAreDrawnInTheInsertionPointColour) {
+  editor.loadRtf("{\\rtf1 plain {\\field{\\*\\fldinst QUILLONFIELD 2}{\\fldrslt [FAX#]}}}");
+  QImage page(600, 200, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  editor.paintPage(painter, page.rect(), 0);
+  painter.end();
+  int red = 0, black = 0;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x) {
+      const QColor c = page.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+      black += c.red() < 80 && c.green() < 80 && c.blue() < 80;
+    }
+  EXPECT_EQ(insertPointColour(), QColor(Qt::red));
+  EXPECT_GT(red, 30);    // "[FAX#]"
+  EXPECT_GT(black, 30);  // "plain"
+}
+
 TEST_F(Control, ReplacedFieldsKeepTheFieldsCharacterFormat) {
   editor.setBold(true);
   editor.insertField(3, "[SUBJECT]");
@@ -278,6 +297,15 @@ TEST_F(Control, ToolBarFormatsAndRaisesStartSpellCheck) {
   EXPECT_FALSE(bar.boldAction()->isChecked());
   bar.spellAction()->trigger();
   EXPECT_EQ(spellChecks, 1);
+  editor.selectAll();
+  bar.cutAction()->trigger();
+  EXPECT_EQ(editor.plainText(), "\n");
+  bar.pasteAction()->trigger();
+  bar.pasteAction()->trigger();
+  EXPECT_EQ(editor.plainText(), "hello worldhello world\n");
+  editor.selectAll();
+  bar.copyAction()->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "hello worldhello world");
   EXPECT_EQ(TWPToolBar::fontSizeList().front(), 8);
   EXPECT_GT(bar.fontNames()->count(), 0);
 
