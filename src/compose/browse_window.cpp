@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/dialogs.h"
 #include "platform/message_pump.h"
 #include "xbase/table.h"
 
@@ -90,6 +91,15 @@ void BrowseWindow::refreshGrid() {
     grid_->selectRow(int(position));
   }
   updateButtons();
+}
+
+void BrowseWindow::deleteCurrentAfterAsking(const QString& question) {
+  if (app::AskYesNoDefaultNo(question, QStringLiteral("Delete"))) {
+    table_.deleteRecord();
+    table_.commit();
+  }
+  platform::pumpMessages();
+  refreshGrid();
 }
 
 void BrowseWindow::showEvent(QShowEvent* event) {

@@ -37,6 +37,9 @@ class BrowseWindow : public QDialog {
   bool beepWhenEmpty();
   // Shows the table as it is now and keeps the current record selected.
   void refreshGrid();
+  // Delete: asks `question` (caption "Delete", No the default); Yes flags the current record.
+  // The list is shown afresh either way.
+  void deleteCurrentAfterAsking(const QString& question);
 
  protected:
   QPushButton* addButton(const char* objectName, const QString& caption, const QString& hint = {});

@@ -120,12 +120,7 @@ void TCoverBrowse::CloneButtonClick() {
 void TCoverBrowse::DeleteButtonClick() {
   if (beepWhenEmpty()) return;
   QString question = QStringLiteral("Delete the current cover template?:\n") + fromCp1252(table_.getTrimmed(DESCRIPT));
-  if (app::AskYesNoDefaultNo(question, QStringLiteral("Delete"))) {
-    table_.deleteRecord();
-    table_.commit();
-  }
-  platform::pumpMessages();
-  refreshGrid();
+  deleteCurrentAfterAsking(question);
 }
 
 }  // namespace quillon::compose

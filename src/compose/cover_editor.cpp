@@ -98,11 +98,7 @@ TCoverEditor::TCoverEditor(ComposeContext& context, QWidget* parent) : QDialog(p
   layout->addWidget(panel);
   resize(860, 640);
 
-  try {
-    app::restoreWindowPlacement(this, kWindowClass, context_.settingsStore);
-  } catch (const platform::FileWriteError&) {
-    // saved again, and a failure reported, when the window closes
-  }
+  restoreEditorPlacement(this, kWindowClass, context_);
 }
 
 TCoverEditor::~TCoverEditor() = default;
@@ -137,11 +133,7 @@ void TCoverEditor::setZoom(int percent) {
 }
 
 void TCoverEditor::done(int result) {
-  try {
-    app::saveWindowPlacement(this, kWindowClass, context_.settingsStore);
-  } catch (const platform::FileWriteError& e) {
-    app::InfoBox(QString::fromLocal8Bit(e.what()));
-  }
+  saveEditorPlacement(this, kWindowClass, context_);
   QDialog::done(result);
 }
 

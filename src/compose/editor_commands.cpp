@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "app/dialogs.h"
+#include "app/window_placement_binding.h"
 #include "platform/file_io.h"
 #include "qtplatform/cp1252_text.h"
 #include "richtext/paragraph_prop_dlg.h"
@@ -100,6 +101,22 @@ bool chooseDefaultFont(ComposeContext& context, QWidget* parent) {
     app::InfoBox(QString::fromLocal8Bit(e.what()));
   }
   return true;
+}
+
+void restoreEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context) {
+  try {
+    app::restoreWindowPlacement(window, windowClass, context.settingsStore);
+  } catch (const platform::FileWriteError&) {
+    // saved again, and a failure reported, when the window closes
+  }
+}
+
+void saveEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context) {
+  try {
+    app::saveWindowPlacement(window, windowClass, context.settingsStore);
+  } catch (const platform::FileWriteError& e) {
+    app::InfoBox(QString::fromLocal8Bit(e.what()));
+  }
 }
 
 void RichTextSpellScan::startWordScan() { editor_.StartWordScan(); }

@@ -52,6 +52,11 @@ FontChooser& fontChooser();
 // and writes the file. The open editors keep their fonts. True when a font was chosen.
 bool chooseDefaultFont(ComposeContext& context, QWidget* parent);
 
+// ---- window placement of the editors ("<class>_Placement"): restored at creation (a failure
+// to write it back is reported at closing), saved at closing (a failure is reported)
+void restoreEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context);
+void saveEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context);
+
 // ---- spelling: the dialog over the control's word scan (dictionaries of the data folder)
 class RichTextSpellScan final : public spell::SpellWordScan {
  public:

@@ -63,11 +63,7 @@ TFaxEditor::TFaxEditor(ComposeContext& context, QWidget* parent) : QDialog(paren
   layout->addWidget(buildButtonBar());
   resize(900, 680);
 
-  try {
-    app::restoreWindowPlacement(this, kWindowClass, context_.settingsStore);
-  } catch (const platform::FileWriteError&) {
-    // saved again, and a failure reported, when the window closes
-  }
+  restoreEditorPlacement(this, kWindowClass, context_);
 }
 
 TFaxEditor::~TFaxEditor() = default;
@@ -155,11 +151,7 @@ std::optional<QString> TFaxEditor::textToInsert(int kind) const {
 }
 
 void TFaxEditor::done(int result) {
-  try {
-    app::saveWindowPlacement(this, kWindowClass, context_.settingsStore);
-  } catch (const platform::FileWriteError& e) {
-    app::InfoBox(QString::fromLocal8Bit(e.what()));
-  }
+  saveEditorPlacement(this, kWindowClass, context_);
   QDialog::done(result == kAccepted ? kAccepted : kCancelled);
 }
 

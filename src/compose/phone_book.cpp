@@ -102,12 +102,7 @@ void TPhoneBook::ModifybuttonClick() {
 void TPhoneBook::DeletebuttonClick() {
   if (beepWhenEmpty()) return;
   QString question = QStringLiteral("Delete the current phone book entry?:\n") + fromCp1252(table_.getTrimmed(NAME));
-  if (app::AskYesNoDefaultNo(question, QStringLiteral("Delete"))) {
-    table_.deleteRecord();
-    table_.commit();
-  }
-  platform::pumpMessages();
-  refreshGrid();
+  deleteCurrentAfterAsking(question);
 }
 
 void TPhoneBook::OKButtonClick() {

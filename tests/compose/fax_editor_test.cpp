@@ -45,24 +45,15 @@ void addPhoneEntry(ComposeWorld& world, const std::string& name, const std::stri
 // A template holding every merge field and one of an unknown kind (9).
 void addTemplate(ComposeWorld& world, const std::string& description) {
   richtext::TWPRichText editor;
-  QTextCursor cursor = editor.textCursor();
-  cursor.insertText("To: ");
-  editor.setTextCursor(cursor);
-  editor.insertField(1, "[RECIPIENT]");
-  cursor = editor.textCursor();
-  cursor.insertText(" Fax: ");
-  editor.setTextCursor(cursor);
-  editor.insertField(2, "[FAX#]");
-  cursor = editor.textCursor();
-  cursor.insertText(" Re: ");
-  editor.setTextCursor(cursor);
-  editor.insertField(3, "[SUBJECT]");
-  cursor = editor.textCursor();
-  cursor.insertText(" On: ");
-  editor.setTextCursor(cursor);
-  editor.insertField(4, "[DATE]");
-  editor.insertField(5, "[TIME]");
-  editor.insertField(9, "[OTHER]");
+  const std::pair<const char*, std::pair<int, const char*>> parts[] = {
+      {"To: ", {1, "[RECIPIENT]"}}, {" Fax: ", {2, "[FAX#]"}}, {" Re: ", {3, "[SUBJECT]"}},
+      {" On: ", {4, "[DATE]"}},     {"", {5, "[TIME]"}},       {"", {9, "[OTHER]"}}};
+  for (const auto& [text, field] : parts) {
+    QTextCursor cursor = editor.textCursor();
+    cursor.insertText(text);
+    editor.setTextCursor(cursor);
+    editor.insertField(field.first, field.second);
+  }
   ASSERT_TRUE(world.store.openCoverDBF());
   store::Table& t = world.store.coverTable();
   ASSERT_TRUE(t.appendBlank());
