@@ -15,6 +15,7 @@
 #include "compose/compose_world.h"
 #include "compose/cover_browse.h"
 #include "compose/fax_editor.h"
+#include "compose/phone_book.h"
 #include "compose/receive_notes.h"
 #include "richtext/rich_text_control.h"
 
@@ -239,4 +240,27 @@ TEST_F(ListCommands, CreateFaxFileRendersTheCurrentFaxOrSaysItIsEmpty) {
   file = w.CreateFaxFile();
   EXPECT_EQ(file, dir.file("QLN_2.APF"));
   EXPECT_EQ(quillon::test::faxPageCount(file), 1);
+}
+
+TEST_F(ListCommands, PhoneBookAndCoverSheetsOpenInManagementModeAndCloseTheirTables) {
+  app::TMainScreen w(dir.path());
+  w.show();
+  auto seen = whenModal<compose::TPhoneBook>([](compose::TPhoneBook& book) {
+    EXPECT_TRUE(book.Closebutton->isVisible());
+    EXPECT_FALSE(book.OKButton->isVisible());
+    EXPECT_TRUE(book.PhoneTable().isOpen());
+    book.Closebutton->click();
+  });
+  w.mnuPhoneBook->trigger();
+  EXPECT_TRUE(*seen);
+  EXPECT_TRUE(fs::exists(dir.file("QLNPB.DBF")));
+  seen = whenModal<compose::TCoverBrowse>([](compose::TCoverBrowse& browser) {
+    EXPECT_TRUE(browser.CloseButton->isVisible());
+    EXPECT_FALSE(browser.Acceptbutton->isVisible());
+    browser.CloseButton->click();
+  });
+  w.mnuCover->trigger();
+  EXPECT_TRUE(*seen);
+  EXPECT_FALSE(w.store().coverTable().isOpen());
+  EXPECT_TRUE(fs::exists(dir.file("QLNCOV.DBF")));
 }
