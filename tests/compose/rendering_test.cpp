@@ -205,3 +205,16 @@ TEST(Rendering, RenderCommandTurnsRtfFilesAndStoredFaxesIntoFaxFiles) {
   EXPECT_EQ(err4.str(), "quillon render: no such fax (record 9)\n");
   EXPECT_EQ(compose::runRenderCommand({}, dir.path(), out4, err4), 2);
 }
+
+TEST(Rendering, AnAbsurdPageLayoutInTheRtfDoesNotShapeTheFax) {
+  TempDir dir;
+  richtext::TWPRichText cover, doc;
+  doc.setPageLayout(richtext::PageLayout{});
+  doc.loadRtf("{\\rtf1\\paperw99999999\\paperh3\\margl-5000\\margr999999\\margt-1\\margb0 Still a fax page\\par}");
+  EXPECT_EQ(doc.pageLayout(), richtext::PageLayout{});
+  std::string file;
+  EXPECT_EQ(render(cover, doc, dir, file), 1);
+  faximage::MonoBitmap b = decodePage(file, 1);
+  EXPECT_EQ(blackPixels(b, 0, 0, 50 + 49, b.height), 0);
+  EXPECT_GT(blackPixels(b, 99, 49, 1665, 200), 100);
+}
