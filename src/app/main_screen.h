@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_states.h"
+#include "compose/compose_context.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "store/fax_store.h"
@@ -20,6 +21,10 @@ class QStackedWidget;
 class QTabBar;
 class QTableView;
 class QToolButton;
+
+namespace quillon::richtext {
+class TWPRichText;
+}
 
 namespace quillon::app {
 
@@ -109,6 +114,21 @@ class TMainScreen : public QMainWindow {
   void ConfigurationInformation1Click();
   void showHelpContext(int context);
 
+  // ---- composing (main_screen_compose.cpp, main_screen_fax_file.cpp)
+  void EditSentFax();
+  void EditReceivedFax();
+  // The current sent (true) or received (false) record's date and time as the user reads
+  // them: "<date> at <time>", "not sent" for a sent record that was not sent.
+  void GetDatetimeAsString(bool sentRecord, QString& text);
+  // Renders the current sent fax into a fax file in the data folder and returns its path;
+  // pageCount gets its pages. "" when the fax has no content (the user is told). Failures of
+  // the converter or of joining throw; no page file is left behind then.
+  std::string CreateFaxFile();
+  // The rendering's two editors, never shown (made on first use).
+  richtext::TWPRichText* WPCover = nullptr;
+  richtext::TWPRichText* WPDoc = nullptr;
+  compose::ComposeContext& composeContext();
+
   // ---- components other windows refer to
   QMenu* fileMenu = nullptr;
   QMenu* helpMenu = nullptr;
@@ -153,6 +173,7 @@ class TMainScreen : public QMainWindow {
   settings::Settings settings_;
   std::string receiveFolder_;
   std::unique_ptr<TableListSource> sentSource_, receivedSource_;
+  std::unique_ptr<compose::ComposeContext> composeContext_;
   FaxListModel* sentModel_ = nullptr;
   FaxListModel* receivedModel_ = nullptr;
   HintSwitch* hints_ = nullptr;

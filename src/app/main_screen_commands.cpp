@@ -1,6 +1,7 @@
-// The main window's command handlers. The windows behind most commands (fax editor, send
-// dialog, viewer, receive mode, phone book, cover sheets, log cleanup, preferences,
-// configuration report) come with later versions; until then their commands tell the user.
+// The main window's command handlers. The windows behind some commands (send dialog, viewer,
+// receive mode, log cleanup, preferences, configuration report) come with later versions;
+// until then their commands tell the user. New, Clone, Edit, Delete, Phone Book and Cover
+// Sheets are in main_screen_compose.cpp.
 #include <QApplication>
 #include <QLabel>
 
@@ -35,28 +36,6 @@ bool beepWhenEmpty(bool empty) {
 }
 }  // namespace
 
-void TMainScreen::NewbuttonClick() {
-  notAvailableYet(cloneRequest ? QStringLiteral("Clone Fax") : QStringLiteral("New Fax"));
-  cloneRequest = false;
-  SetButtons();
-}
-
-void TMainScreen::CloneButtonClick() {
-  if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
-  cloneRequest = true;
-  NewbuttonClick();
-}
-
-void TMainScreen::EditButtonClick() {
-  if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(notebookPage() == 0 ? QStringLiteral("Edit Fax") : QStringLiteral("Received Fax Notes"));
-}
-
-void TMainScreen::DeleteButtonClick() {
-  if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(QStringLiteral("Delete Fax"));
-}
-
 void TMainScreen::SendButtonClick() {
   if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
   pendingCommand(QStringLiteral("Send Fax"));
@@ -78,14 +57,6 @@ void TMainScreen::mnuViewPrintClick() {
 
 void TMainScreen::FaxlogCleanup1Click() {
   pendingCommand(QStringLiteral("Fax Log Cleanup"));
-}
-
-void TMainScreen::mnuCoverClick() {
-  pendingCommand(QStringLiteral("Cover Sheets"));
-}
-
-void TMainScreen::mnuPhoneBookClick() {
-  pendingCommand(QStringLiteral("Phone Book"));
 }
 
 void TMainScreen::mnuRebuildIndexesClick() {

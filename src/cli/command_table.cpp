@@ -37,6 +37,7 @@ const std::vector<Command>& commands() {
        "dump, query or check an xBase table; rebuild the fax tables' indexes", runTableCommand},
 #ifdef QUILLON_WITH_GUI
       {"rtf", kRtfUsage, kRtfSummary, nullptr},
+      {"render", kRenderUsage, kRenderSummary, nullptr},
 #endif
   };
   return table;
