@@ -11,7 +11,7 @@
 #include "qtplatform/cp1252_text.h"
 #include "richtext/paragraph_prop_dlg.h"
 #include "richtext/rich_text_control.h"
-#include "spell/dialog/spell_check_dialog.h"
+#include "richtext/spelling/rich_text_spelling.h"
 
 namespace quillon::compose {
 
@@ -119,24 +119,8 @@ void saveEditorPlacement(QWidget* window, const char* windowClass, const Compose
   }
 }
 
-void RichTextSpellScan::startWordScan() { editor_.StartWordScan(); }
-
-std::optional<QString> RichTextSpellScan::nextWord() {
-  QString word;
-  if (!editor_.NextWord(word)) return std::nullopt;
-  return word;
-}
-
-void RichTextSpellScan::highlightWord() { editor_.HighlightWord(); }
-void RichTextSpellScan::replaceHighlightedWord(const QString& text) { editor_.ReplaceHighlightedWord(text); }
-void RichTextSpellScan::clearHighlight() { editor_.ClearHighlight(); }
-
 void spellCheck(TWPRichText& editor, const std::string& dataFolder, QWidget* parent) {
-  RichTextSpellScan scan(editor);
-  spell::TSpellCheckDialog dialog(scan, dataFolder, parent);
-  dialog.InfoNotice = [](const QString& text) { app::InfoBox(text); };
-  app::centreWindow(&dialog);
-  dialog.exec();
+  richtext::runSpellCheck(editor, dataFolder, parent, [](const QString& text) { app::InfoBox(text); });
 }
 
 }  // namespace quillon::compose

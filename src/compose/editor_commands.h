@@ -10,7 +10,6 @@
 #include <string>
 
 #include "compose/compose_context.h"
-#include "spell/dialog/spell_word_scan.h"
 
 class QAction;
 class QMenu;
@@ -57,19 +56,8 @@ bool chooseDefaultFont(ComposeContext& context, QWidget* parent);
 void restoreEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context);
 void saveEditorPlacement(QWidget* window, const char* windowClass, const ComposeContext& context);
 
-// ---- spelling: the dialog over the control's word scan (dictionaries of the data folder)
-class RichTextSpellScan final : public spell::SpellWordScan {
- public:
-  explicit RichTextSpellScan(TWPRichText& editor) : editor_(editor) {}
-  void startWordScan() override;
-  std::optional<QString> nextWord() override;
-  void highlightWord() override;
-  void replaceHighlightedWord(const QString& text) override;
-  void clearHighlight() override;
-
- private:
-  TWPRichText& editor_;
-};
+// ---- spelling: the dialog over the control (dictionaries of the data folder), ending with
+// the product's information box
 void spellCheck(TWPRichText& editor, const std::string& dataFolder, QWidget* parent);
 
 }  // namespace quillon::compose
