@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,6 +73,10 @@ std::uint8_t modemBits(int lines) {
   return s;
 }
 
+std::string exclusiveUseText(const std::string& path) {
+  return path + " is in use by another program (it holds the device for itself)";
+}
+
 bool unsupported(int err) { return err == ENOTTY || err == EINVAL; }
 
 // Raw bytes, no echo or line editing, reads that return at once.
@@ -84,8 +89,8 @@ void makeRaw(termios& t) {
 
 }  // namespace
 
-PosixSerialDevice::PosixSerialDevice(int fd, std::string name, bool locked)
-    : fd_(fd), name_(std::move(name)), locked_(locked) {}
+PosixSerialDevice::PosixSerialDevice(int fd, std::string name, bool locked, std::unique_ptr<SerialLockFile> lockFile)
+    : fd_(fd), name_(std::move(name)), locked_(locked), lockFile_(std::move(lockFile)) {}
 
 bool PosixSerialDevice::makeWakePipe() { return ::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) == 0; }
 
@@ -97,8 +102,17 @@ PosixSerialDevice::~PosixSerialDevice() {
 }
 
 SerialOpenResult PosixSerialDevice::open(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return {nullptr, openError(errno)};
+  // The lock file comes first: a port another program uses is not even opened, so nothing
+  // about it changes.
+  SerialLockResult lock = acquireSerialLock(path);
+  if (!lock.lock) return {nullptr, lock.error, lock.reason};
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {nullptr, openError(errno)};
+  if (fd < 0) {
+    int err = errno;
+    return {nullptr, openError(err), err == EBUSY ? exclusiveUseText(path) : std::string()};
+  }
   termios t{};
   if (::tcgetattr(fd, &t) != 0) {  // not a terminal: not a serial port
     ::close(fd);
@@ -109,10 +123,11 @@ SerialOpenResult PosixSerialDevice::open(const std::string& path) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int err = errno;
     ::close(fd);
-    return {nullptr, err == EWOULDBLOCK ? kSerialAccessDenied : openError(err)};
+    if (err == EWOULDBLOCK) return {nullptr, kSerialAccessDenied, exclusiveUseText(path)};
+    return {nullptr, openError(err)};
   }
   ::ioctl(fd, TIOCEXCL);
-  std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(fd, path, true));
+  std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(fd, path, true, std::move(lock.lock)));
   if (!dev->makeWakePipe()) return {nullptr, ecOutOfMemory};
   makeRaw(t);
   cfsetispeed(&t, B19200);
@@ -146,6 +161,9 @@ SerialOpenResult PosixSerialDevice::adopt(int fd) {
 }
 
 SerialPresence PosixSerialDevice::probe(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return SerialPresence::missing;
+  if (serialLockHolder(path).held) return SerialPresence::inUse;
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == EBUSY) return SerialPresence::inUse;

@@ -1,11 +1,13 @@
 #pragma once
 // A serial device on a termios file descriptor: a real port (/dev/ttyS0, /dev/ttyUSB0,
-// /dev/ttyACM0) or a pseudo-terminal. Opened for exclusive use: TIOCEXCL plus an flock, so a
+// /dev/ttyACM0) or a pseudo-terminal. Opened for exclusive use: a UUCP lock file (the
+// convention other serial programs honour, serial_lock_file.h), TIOCEXCL and an flock, so a
 // second opener, in this program or another, is refused with kSerialAccessDenied.
 #include <atomic>
 #include <mutex>
 
 #include "platform/serial_device.h"
+#include "platform/serial_lock_file.h"
 
 namespace quillon::platform {
 
@@ -18,7 +20,8 @@ class PosixSerialDevice final : public SerialDevice {
   // Takes over a descriptor opened by someone else (it stays theirs: a new open file
   // description is made, so its flags are not touched). Line settings are kept as they are.
   static SerialOpenResult adopt(int fd);
-  // Whether a device exists at `path` and can be opened now; opens and closes it at once.
+  // Whether a device exists at `path` and can be opened now: a port another program has
+  // locked is in use without being opened; otherwise it is opened and closed at once.
   static SerialPresence probe(const std::string& path);
 
   ~PosixSerialDevice() override;
@@ -37,7 +40,7 @@ class PosixSerialDevice final : public SerialDevice {
   std::string name() const override { return name_; }
 
  private:
-  PosixSerialDevice(int fd, std::string name, bool locked);
+  PosixSerialDevice(int fd, std::string name, bool locked, std::unique_ptr<SerialLockFile> lockFile = nullptr);
   bool makeWakePipe();
   bool setModemLine(int line, bool on);
   void primeStatus();
@@ -47,6 +50,7 @@ class PosixSerialDevice final : public SerialDevice {
   int wake_[2] = {-1, -1};
   std::string name_;
   bool locked_;
+  std::unique_ptr<SerialLockFile> lockFile_;  // removed after the descriptor is closed
   // Settings the termios record cannot hold (XON/XOFF limits, DSR output flow, DTR mode).
   std::mutex settingsMutex_;
   SerialSettings extra_;
