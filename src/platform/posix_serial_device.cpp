@@ -20,6 +20,10 @@ namespace quillon::platform {
 namespace {
 
 constexpr int kStatusPollMs = 20;   // modem lines and error counters, where the driver has them
+// With the driver watching the modem lines only the error counters are polled (they also
+// are read whenever bytes arrive, which is when parity, framing and overrun errors come),
+// and the lines once more in case a change fell between two of the driver's waits.
+constexpr int kWatchedPollMs = 100;
 
 int openError(int err) {
   switch (err) {
@@ -95,6 +99,7 @@ PosixSerialDevice::PosixSerialDevice(int fd, std::string name, bool locked, std:
 bool PosixSerialDevice::makeWakePipe() { return ::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) == 0; }
 
 PosixSerialDevice::~PosixSerialDevice() {
+  lineWatcher_.stop();
   if (locked_) ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);  // also releases the flock
   if (wake_[0] >= 0) ::close(wake_[0]);
@@ -364,6 +369,7 @@ int PosixSerialDevice::purge(bool receive, bool transmit) {
 void PosixSerialDevice::primeStatus() {
   pollStatusChanges();  // learn the lines and counters as they are now; nothing changed yet
   pendingErrors_ = 0;
+  if (modemLinesSupported_) lineWatcher_.start(fd_);
 }
 
 std::uint32_t PosixSerialDevice::pollStatusChanges() {
@@ -402,14 +408,18 @@ std::uint32_t PosixSerialDevice::pollStatusChanges() {
 std::uint32_t PosixSerialDevice::waitEvent(std::uint32_t mask, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
+    bool watched = lineWatcher_.watching();
     bool polling = modemLinesSupported_ || countersSupported_;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now()).count();
     if (left < 0) left = 0;
-    int slice = static_cast<int>(polling ? std::min<long long>(left, kStatusPollMs) : left);
-    pollfd fds[2] = {{fd_, static_cast<short>((mask & kEventReceiveChar) ? POLLIN : 0), 0},
-                     {wake_[0], POLLIN, 0}};
-    int r = ::poll(fds, 2, slice);
+    int step = watched ? kWatchedPollMs : kStatusPollMs;
+    int slice = static_cast<int>(polling ? std::min<long long>(left, step) : left);
+    pollfd fds[3] = {{fd_, static_cast<short>((mask & kEventReceiveChar) ? POLLIN : 0), 0},
+                     {wake_[0], POLLIN, 0},
+                     {lineWatcher_.changeFd(), POLLIN, 0}};
+    int r = ::poll(fds, 3, slice);
+    if (r > 0 && (fds[2].revents & POLLIN)) lineWatcher_.drain();  // the lines are read below
     if (r < 0 && errno != EINTR) return kEventDeviceGone;
     if (r > 0 && (fds[1].revents & POLLIN)) {
       std::uint8_t drain[16];

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/modem_line_watcher.h"
 #include "platform/serial_device.h"
 #include "platform/serial_lock_file.h"
 
@@ -39,11 +40,14 @@ class PosixSerialDevice final : public SerialDevice {
   void cancelWait() override;
   std::string name() const override { return name_; }
 
+  // The driver reports modem-line changes itself (TIOCMIWAIT), so the lines are not polled.
+  bool modemLinesWatched() const { return lineWatcher_.watching(); }
+
  private:
   PosixSerialDevice(int fd, std::string name, bool locked, std::unique_ptr<SerialLockFile> lockFile = nullptr);
   bool makeWakePipe();
   bool setModemLine(int line, bool on);
-  void primeStatus();
+  void primeStatus();  // also starts the line watcher where the driver has modem lines
   std::uint32_t pollStatusChanges();  // event bits of modem lines and line errors seen now
 
   int fd_;
@@ -60,6 +64,7 @@ class PosixSerialDevice final : public SerialDevice {
   bool kernelRs485_ = false;  // the driver toggles RTS itself (settings lock)
   std::atomic<std::uint8_t> pendingErrors_{0};
   std::uint8_t lastModem_ = 0;  // comm thread only
+  ModemLineWatcher lineWatcher_;  // stopped before the descriptor is closed
   struct Counters {
     int overrun = 0, parity = 0, frame = 0, brk = 0, bufOverrun = 0;
   } lastCounts_;  // comm thread only
