@@ -48,18 +48,25 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The device's own name first, then the name of a link that leads to it.
-std::vector<std::string> lockNames(const std::string& devicePath) {
+}  // namespace
+
+// The device's own name first, then the name of a link in /dev that leads to it (/dev/modem:
+// other programs lock the name they were given). A link elsewhere is a name of no other
+// program's: two folders' "ttyFAX" links to different devices must not share a lock.
+std::vector<std::string> serialLockNames(const std::string& devicePath) {
   std::vector<std::string> names;
   if (char* real = ::realpath(devicePath.c_str(), nullptr)) {
     names.push_back(baseName(real));
     std::free(real);
   }
   std::string given = baseName(devicePath);
-  if (names.empty() || names.front() != given) names.push_back(given);
+  bool inDev = devicePath.rfind("/dev/", 0) == 0;
+  if (names.empty() || (inDev && names.front() != given)) names.push_back(given);
   std::erase_if(names, [](const std::string& n) { return n.empty() || n == "." || n == ".."; });
   return names;
 }
+
+namespace {
 
 std::string lockFileFor(const std::string& folder, const std::string& name) {
   std::string f = folder;
@@ -169,7 +176,7 @@ SerialLockResult acquireSerialLock(const std::string& devicePath) {
   };
   char text[16];
   std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
-  for (const auto& name : lockNames(devicePath)) {
+  for (const auto& name : serialLockNames(devicePath)) {
     std::string file = lockFileFor(folder.path, name);
     bool taken = false;
     for (int attempt = 0; attempt < 4 && !taken; ++attempt) {
@@ -205,7 +212,7 @@ SerialLockResult acquireSerialLock(const std::string& devicePath) {
 SerialLockHolder serialLockHolder(const std::string& devicePath) {
   std::string folder = lockFolder().path;
   std::lock_guard guard(registryMutex);
-  for (const auto& name : lockNames(devicePath)) {
+  for (const auto& name : serialLockNames(devicePath)) {
     std::string file = lockFileFor(folder, name);
     LockRead r = readLock(file);
     if (r.state == LockState::held) return {true, r.pid, r.pid > 0 ? programOf(r.pid) : std::string(), file};

@@ -45,8 +45,11 @@ struct SerialLockResult {
   std::string reason;  // what is wrong, for the user
 };
 
-// Locks `devicePath` under the name of the device it leads to and, for a symbolic link such
-// as /dev/modem, under the link's name too. Stale locks are removed. Without a lock folder
+// The names `devicePath` is locked under: the device's own, and for a link in /dev (such as
+// /dev/modem) the link's too.
+std::vector<std::string> serialLockNames(const std::string& devicePath);
+
+// Locks `devicePath` under its serialLockNames. Stale locks are removed. Without a lock folder
 // (none configured and /var/lock missing) nothing is locked and the open goes on.
 SerialLockResult acquireSerialLock(const std::string& devicePath);
 

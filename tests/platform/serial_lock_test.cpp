@@ -100,21 +100,25 @@ TEST(SerialLockFile, OldFormsAndUnreadableLocks) {
   EXPECT_TRUE(PosixSerialDevice::open(pty.slavePath()).device);
 }
 
-TEST(SerialLockFile, ALinkedNameIsLockedToo) {
+TEST(SerialLockFile, ALinkIsLockedUnderItsDevicesNameAndInDevUnderItsOwnToo) {
   LockFolder locks;
   PseudoTerminal pty;
-  test::TempDir dir;
+  test::TempDir dir, other;
   std::filesystem::create_symlink(pty.slavePath(), dir.file("ttyFAX"));
-  IdleProcess other;
-  locks.writeLock(dir.file("ttyFAX"), other.pid());  // another program locked the link's name
-  EXPECT_EQ(PosixSerialDevice::open(dir.file("ttyFAX")).error, kSerialAccessDenied);
-  EXPECT_FALSE(exists(locks.lockFileOf(pty.slavePath())));  // nothing half taken is left
-  other.end();
+  // Another folder's link of the same name to another device shares no lock with it.
+  PseudoTerminal second;
+  std::filesystem::create_symlink(second.slavePath(), other.file("ttyFAX"));
   auto opened = PosixSerialDevice::open(dir.file("ttyFAX"));
-  ASSERT_TRUE(opened.device);
+  ASSERT_TRUE(opened.device) << opened.reason;
   EXPECT_TRUE(exists(locks.lockFileOf(pty.slavePath())));
-  EXPECT_TRUE(exists(locks.lockFileOf(dir.file("ttyFAX"))));
-  EXPECT_EQ(PosixSerialDevice::open(pty.slavePath()).error, kSerialAccessDenied);
+  EXPECT_FALSE(exists(locks.lockFileOf(dir.file("ttyFAX"))));
+  EXPECT_EQ(PosixSerialDevice::open(pty.slavePath()).error, kSerialAccessDenied);  // same device
+  EXPECT_TRUE(PosixSerialDevice::open(other.file("ttyFAX")).device);
+  // A link in /dev (here /dev/stdin) is locked under its own name too, as other programs
+  // given /dev/modem lock LCK..modem.
+  auto names = serialLockNames("/dev/stdin");
+  EXPECT_EQ(names.back(), "stdin");
+  EXPECT_EQ(serialLockNames(dir.file("ttyFAX")).size(), 1u);
 }
 
 TEST(SerialLockFile, ALockFolderThatCannotBeUsedIsReportedWithTheFolder) {
