@@ -6,11 +6,14 @@
 
 #include "app/application.h"
 #include "cli/command.h"
+#include "compose/view_fax.h"
 #include "platform/main_thread.h"
 
 int main(int argc, char** argv) {
   std::optional<std::string> dataDir;
-  if (quillon::cli::opensMainWindow(argc, argv, &dataDir)) return quillon::app::runApplication(argc, argv, dataDir);
+  if (quillon::cli::opensMainWindow(argc, argv, &dataDir)) return quillon::app::runApplication(argc, argv, dataDir, [](quillon::app::TMainScreen& screen) {
+      quillon::compose::installFaxViewer(screen);
+    });
   // Its commands run headless too, with this thread as their main thread.
   quillon::platform::HeadlessMainLoop loop;
   quillon::platform::installMainThread(&loop);
