@@ -151,7 +151,7 @@ QWidget* TFaxViewer::buildButtonBar() {
     b->setIcon(viewerIcon(icon));
     b->setIconSize(QSize(22, 22));
     b->setAutoRaise(true);
-    connect(b, &QToolButton::clicked, this, handler);
+    if (handler) connect(b, &QToolButton::clicked, this, handler);
     row->addWidget(b);
     return b;
   };

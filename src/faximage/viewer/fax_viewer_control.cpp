@@ -19,6 +19,7 @@ namespace quillon::faximage {
 TApdFaxViewer::TApdFaxViewer(QWidget* parent) : QAbstractScrollArea(parent) {
   setFocusPolicy(Qt::StrongFocus);  // takes the focus by tab and keeps the arrow keys
   setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
   setFrameShape(QFrame::StyledPanel);
   resize(100, 50);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);  // the page and background paint it all
@@ -300,19 +301,22 @@ void TApdFaxViewer::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TApdFaxViewer::dropEvent(QDropEvent* event) {
-  for (const QUrl& url : event->mimeData()->urls()) {
+  if (DropFiles(event->mimeData()->urls())) event->acceptProposedAction();
+}
+
+bool TApdFaxViewer::DropFiles(const QList<QUrl>& urls) {
+  for (const QUrl& url : urls) {
     if (!url.isLocalFile()) continue;
     // The first file of several is loaded.
-    std::string name = url.toLocalFile().toStdString();
-    int status = engine_.setFile(name);
+    int status = engine_.setFile(url.toLocalFile().toStdString());
     fileName_ = engine_.fileName();
     if (fileName_.empty()) display_ = QImage();
     resetProperties();
-    event->acceptProposedAction();
     if (status < 0) ViewerError(status);
     else DropFile(fileName_);
-    return;
+    return true;
   }
+  return false;
 }
 
 }  // namespace quillon::faximage

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <string>
@@ -84,6 +85,9 @@ class TApdFaxViewer : public QAbstractScrollArea {
   int SelectRect(const ViewRect& r) { return engine_.selectRect(r); }
   int CopyToClipboard();  // 0, -8050, -8051
   uint16_t PageFlags() { return engine_.pageFlags(); }
+  // Files dropped from the desktop: the first local file is opened (OnDropFile, or
+  // OnViewerError when it cannot be). False when none was a local file.
+  bool DropFiles(const QList<QUrl>& urls);
 
   TViewer& engine() { return engine_; }
   const QImage& displayImage() const { return display_; }
