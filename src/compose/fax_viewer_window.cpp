@@ -62,7 +62,7 @@ TFaxViewer::TFaxViewer(const settings::SettingsStore& settings, QWidget* parent)
   FaxViewer->SetScaling(false);
   FaxViewer->SetAutoScaleMode(faximage::asHalfWidth);
   FaxViewer->BusyCursor = Qt::WaitCursor;
-  FaxViewer->SetBGColor(QColor(0x8a, 0x90, 0x99));  // the desk around the page
+  FaxViewer->SetDeskColor(QColor(0x8a, 0x90, 0x99));  // the desk around the page
   FaxViewer->OnPageChange = [this](faximage::TApdFaxViewer&) { pageStatus(); };
   FaxViewer->OnViewerError = [this](faximage::TApdFaxViewer&, int code) {
     pageStatus();

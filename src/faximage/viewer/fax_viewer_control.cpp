@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 
 #include "errors/error_codes.h"
@@ -238,9 +239,14 @@ void TApdFaxViewer::resizeEvent(QResizeEvent* event) {
 
 void TApdFaxViewer::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
-  p.fillRect(viewport()->rect(), bg_);
-  if (display_.isNull()) return;
+  if (display_.isNull()) {
+    p.fillRect(viewport()->rect(), DeskColor());
+    return;
+  }
   QPoint origin(-engine_.hPos(), -engine_.vPos());
+  QRect page(origin, display_.size());
+  QRegion beyond = QRegion(viewport()->rect()).subtracted(page);
+  for (const QRect& r : beyond) p.fillRect(r, DeskColor());
   p.drawImage(origin, display_);
   if (engine_.marked()) {
     ViewRect m = engine_.mark();

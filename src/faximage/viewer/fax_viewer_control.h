@@ -30,6 +30,10 @@ class TApdFaxViewer : public QAbstractScrollArea {
   void SetFGColor(const QColor& c);
   QColor BGColor() const { return bg_; }
   void SetBGColor(const QColor& c);
+  // Beyond the page: the background colour unless a desk colour is set (the viewer window
+  // sets one so the page's edges show).
+  QColor DeskColor() const { return desk_.isValid() ? desk_ : bg_; }
+  void SetDeskColor(const QColor& c) { desk_ = c; viewport()->update(); }
   bool Scaling() const { return scaling_; }
   void SetScaling(bool on);
   unsigned HorizMult() const { return hMult_; }
@@ -117,7 +121,7 @@ class TApdFaxViewer : public QAbstractScrollArea {
 
   TViewer engine_;
   std::string fileName_;
-  QColor fg_ = Qt::black, bg_ = Qt::white;
+  QColor fg_ = Qt::black, bg_ = Qt::white, desk_;
   bool scaling_ = false;
   unsigned hMult_ = 1, hDiv_ = 1, vMult_ = 1, vDiv_ = 1;
   TAutoScaleMode autoScale_ = asDoubleHeight;
