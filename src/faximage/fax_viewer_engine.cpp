@@ -301,8 +301,11 @@ void TViewer::clearMark() {
   invalidate();
 }
 
+// A page that decoded to no lines has nothing to mark.
+bool TViewer::showsPixels() const { return hasPage() && displayW_ > 0 && displayH_ > 0; }
+
 void TViewer::mouseDown(int x, int y) {
-  if (!hasPage() || captured_) return;
+  if (!showsPixels() || captured_) return;
   clearMark();
   int px = std::clamp(x + hPos_, 0, std::max(0, displayW_ - 1));
   int py = std::clamp(y + vPos_, 0, std::max(0, displayH_ - 1));
@@ -359,13 +362,13 @@ void TViewer::mouseUp() {
 }
 
 int TViewer::selectAll() {
-  if (!hasPage()) return ecNoImageLoaded;
+  if (!showsPixels()) return ecNoImageLoaded;
   captured_ = false;
   return selectRect({0, 0, displayW_ - 1, displayH_ - 1});
 }
 
 int TViewer::selectRect(const ViewRect& rect) {
-  if (!hasPage()) return ecNoImageLoaded;
+  if (!showsPixels()) return ecNoImageLoaded;
   ViewRect r = rect;
   if (r.left > r.right) std::swap(r.left, r.right);
   if (r.top > r.bottom) std::swap(r.top, r.bottom);
@@ -381,7 +384,7 @@ int TViewer::selectRect(const ViewRect& rect) {
 
 int TViewer::copyMark(MonoBitmap& out) const {
   const MonoBitmap* page = currentBitmap();
-  if (!page) return ecNoImageLoaded;
+  if (!page || page->empty()) return ecNoImageLoaded;
   if (!marked_) return ecNoImageBlockMarked;
   int w = mark_.right - mark_.left + 1, h = mark_.bottom - mark_.top + 1;
   if (hMult_ == 1 && hDiv_ == 1 && vMult_ == 1 && vDiv_ == 1) {

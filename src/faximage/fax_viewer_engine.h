@@ -106,6 +106,7 @@ class TViewer {
   void freeBitmapsBut(unsigned keep);
   void setUpScrollRanges();
   void moveCorner(int x, int y);
+  bool showsPixels() const;
   void invalidate() { if (onInvalidate) onInvalidate(); }
   void busy(bool on) { if (onBusy) onBusy(on); }
 

@@ -86,26 +86,16 @@ void TApdFaxViewer::SetScaling(bool on) {
   sendScale();
 }
 
-void TApdFaxViewer::SetHorizMult(unsigned v) {
-  if (v == 0 || v == hMult_) return;
-  hMult_ = v;
+// A factor setter ignores 0 and sends the four factors only while scaling is on.
+void TApdFaxViewer::setFactor(unsigned& factor, unsigned v) {
+  if (v == 0 || v == factor) return;
+  factor = v;
   if (scaling_) sendScale();
 }
-void TApdFaxViewer::SetHorizDiv(unsigned v) {
-  if (v == 0 || v == hDiv_) return;
-  hDiv_ = v;
-  if (scaling_) sendScale();
-}
-void TApdFaxViewer::SetVertMult(unsigned v) {
-  if (v == 0 || v == vMult_) return;
-  vMult_ = v;
-  if (scaling_) sendScale();
-}
-void TApdFaxViewer::SetVertDiv(unsigned v) {
-  if (v == 0 || v == vDiv_) return;
-  vDiv_ = v;
-  if (scaling_) sendScale();
-}
+void TApdFaxViewer::SetHorizMult(unsigned v) { setFactor(hMult_, v); }
+void TApdFaxViewer::SetHorizDiv(unsigned v) { setFactor(hDiv_, v); }
+void TApdFaxViewer::SetVertMult(unsigned v) { setFactor(vMult_, v); }
+void TApdFaxViewer::SetVertDiv(unsigned v) { setFactor(vDiv_, v); }
 
 void TApdFaxViewer::SetAutoScaleMode(TAutoScaleMode m) {
   if (m == autoScale_) return;

@@ -114,6 +114,7 @@ class TApdFaxViewer : public QAbstractScrollArea {
 
  private:
   void sendScale();
+  void setFactor(unsigned& factor, unsigned v);
   void sendWhitespace();
   void rebuildDisplay();
   void syncScrollBars();
