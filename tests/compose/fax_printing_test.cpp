@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include "compose/fax_printer.h"
@@ -205,27 +208,38 @@ TEST_F(Printing, AFileThatIsNoFaxPrintsNothing) {
   EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
-// Through a real CUPS queue with a PDF back end, when the machine has one set up (cups and
-// printer-driver-cups-pdf with a queue named PDF).
+// Through a real CUPS queue with the cups-pdf back end, when the machine has one (cups and
+// printer-driver-cups-pdf with a queue named PDF; cups-pdf writes into ~/PDF, named after
+// the job's title).
 TEST_F(Printing, ThroughACupsPdfQueue) {
   std::string queues;
   if (!haveTool("lpstat") || !runCommand("lpstat -p PDF 2>/dev/null", &queues) || queues.empty())
-    GTEST_SKIP() << "no CUPS queue named PDF on this machine (install cups and printer-driver-cups-pdf)";
-  std::string outDir;
-  runCommand("awk '/^Out /{print $2}' /etc/cups/cups-pdf.conf", &outDir);
+    GTEST_SKIP() << "no CUPS queue named PDF on this machine (install cups and printer-driver-cups-pdf, "
+                    "then: lpadmin -p PDF -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd -E)";
+  const char* home = std::getenv("HOME");
+  std::filesystem::path outDir = std::filesystem::path(home ? home : "/root") / "PDF";
+  std::string title = "quillon-cups-test-" + std::to_string(::getpid());
   printer.printer().setOutputFormat(QPrinter::NativeFormat);
   printer.printer().setPrinterName(QStringLiteral("PDF"));
-  printer.Caption = "quillon-cups-test";
+  printer.Caption = title;
   printer.MultiPage = true;
   printer.PrintFax();
-  // The queue finishes the job in its own time.
-  std::string jobs;
-  for (int i = 0; i < 100; ++i) {
-    runCommand("lpstat -o PDF 2>/dev/null", &jobs);
-    if (jobs.empty()) break;
-    runCommand("sleep 0.1");
+  // The queue finishes the job in its own time (at most 20 s here).
+  std::string found;
+  for (int i = 0; i < 200 && found.empty(); ++i) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(outDir, ec))
+      if (entry.path().filename().string().rfind(title, 0) == 0) found = entry.path().string();
+    if (found.empty()) runCommand("sleep 0.1");
   }
-  EXPECT_TRUE(jobs.empty()) << jobs;
+  ASSERT_FALSE(found.empty()) << "no PDF from the queue in " << outDir;
+  int pages = -1;  // the back end may still be writing it
+  for (int i = 0; i < 100 && pages < 0; ++i) {
+    pages = pdfPages(found);
+    if (pages < 0) runCommand("sleep 0.1");
+  }
+  EXPECT_EQ(pages, 2);  // five pages, four a sheet
+  std::filesystem::remove(found);
 }
 
 }  // namespace
