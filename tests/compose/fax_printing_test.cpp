@@ -199,6 +199,19 @@ TEST_F(Printing, WithoutHeaderAndFooterOnlyTheFaxIsPrinted) {
   EXPECT_NEAR(frame.bottom(), margin + printable * share * 2161 / 2200, 0.01);
 }
 
+TEST_F(Printing, AbortStopsTheJobLogsItAndLeavesNoHalfFile) {
+  std::vector<int> logs;
+  printer.OnFaxPrintLog = [&](TApdFaxPrinter&, int c) { logs.push_back(c); };
+  printer.OnNextPage = [&](TApdFaxPrinter& p, unsigned page, unsigned) {
+    if (page == 2) p.PrintAbort();
+  };
+  std::string pdf = printTo("aborted.pdf");
+  EXPECT_EQ(logs, (std::vector<int>{lcStart, lcAborted}));
+  EXPECT_EQ(printer.CurrentPage(), 0u);
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
 TEST_F(Printing, AFileThatIsNoFaxPrintsNothing) {
   dir.write("junk.APF", "no fax here");
   printer.SetFileName(dir.file("junk.APF"));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QLabel>
 #include <QMimeData>
 #include <QSpinBox>
@@ -118,6 +120,30 @@ TEST_F(ViewerWindow, RotationMenuTurnsThePageAndCopyGivesItsPixels) {
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 300; ++x) wrong += (qGray(copied.pixel(x, y)) > 128) != faximage::test::pixelWhite(page, 100 + x, 50 + y);
   EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(ViewerWindow, KeysPageAndScrollAndPrinterButtonsFollowTheInstalledPrinters) {
+  auto w = std::make_unique<TFaxViewer>(store);
+  w->FileName = fine;
+  w->printersInstalled = [] { return false; };
+  w->show();
+  QApplication::processEvents();
+  EXPECT_FALSE(w->Printbutton->isEnabled());
+  EXPECT_FALSE(w->PrinterSetupButton->isEnabled());
+  EXPECT_TRUE(w->ExplorerButton1->isEnabled());
+  faximage::TApdFaxViewer* v = w->FaxViewer;
+  QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QApplication::sendEvent(v, &pageDown);
+  EXPECT_EQ(w->StatusPanel->text(), "Page 2 of 3");
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ControlModifier);
+  QApplication::sendEvent(v, &down);
+  EXPECT_EQ(v->engine().vPos(), 80);
+  EXPECT_EQ(v->verticalScrollBar()->value(), 80);  // the scroll bar follows
+  v->verticalScrollBar()->setValue(200);             // and the page follows the scroll bar
+  EXPECT_EQ(v->engine().vPos(), 200);
+  QKeyEvent first(QEvent::KeyPress, Qt::Key_Home, Qt::ControlModifier);
+  QApplication::sendEvent(v, &first);
+  EXPECT_EQ(w->StatusPanel->text(), "Page 1 of 3");
 }
 
 TEST_F(ViewerWindow, ABadFileShowsTheErrorBoxAndNoFile) {
