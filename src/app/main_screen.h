@@ -95,6 +95,11 @@ class TMainScreen : public QMainWindow {
   // Windows that come with later versions plug in here; until then their commands say so.
   std::function<void(bool firstRun)> preferencesWizard;
   std::function<void()> receiveModeToggle;
+  // View: opens the viewer window modally on a fax file with its one-line description.
+  std::function<void(const std::string& faxFile, const QString& description)> faxViewer;
+  // Renders the current outgoing fax into a temporary fax file (the caller deletes it);
+  // empty when it cannot. Set by the fax editor's library.
+  std::function<std::string()> createFaxFile;
 
   // ---- commands (menu and button handlers)
   void NewbuttonClick();

@@ -5,11 +5,15 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <filesystem>
+
 #include "app/about_box.h"
 #include "app/dialogs.h"
+#include "app/fax_description.h"
 #include "app/help_window.h"
 #include "app/hints.h"
 #include "app/main_screen.h"
+#include "qtplatform/busy_guards.h"
 
 namespace quillon::app {
 
@@ -52,7 +56,52 @@ void TMainScreen::ReceiveButtonClick() {
 
 void TMainScreen::mnuViewPrintClick() {
   if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(QStringLiteral("View/Print Fax"));
+  if (!faxViewer) {
+    pendingCommand(QStringLiteral("View/Print Fax"));
+    return;
+  }
+  bool incoming = notebookPage() == 1;
+  std::string path;
+  QString description;
+  {
+    qtplatform::BusyCursor busy;
+    qtplatform::StatusText statusLine(status, QStringLiteral("Preparing files for viewing..."));
+    if (incoming) {
+      store::Table& table = store_.recTable();
+      QString date = GetDatetimeAsString(table, false);
+      path = receiveFolder_ + "/" + table.getTrimmed("FAXFILE");
+      std::error_code ec;
+      if (table.getTrimmed("FAXFILE").empty() || !std::filesystem::is_regular_file(path, ec)) {
+        InfoBox(QStringLiteral("Fax file is missing"));
+        SetButtons();
+        return;
+      }
+      description = receivedDescription(table.getTrimmed("FROM"), date, path);
+    } else {
+      store::Table& table = store_.faxTable();
+      QString date = GetDatetimeAsString(table, true);
+      description = sentDescription(table.getTrimmed("RECIPIENT"), table.getTrimmed("SUBJECT"), date);
+      if (!createFaxFile) {  // rendering comes with the fax editor
+        pendingCommand(QStringLiteral("Viewing an outgoing fax"));
+        return;
+      }
+      path = createFaxFile();
+      if (path.empty()) {
+        InfoBox(QStringLiteral("Error creating fax file"));
+        SetButtons();
+        return;
+      }
+    }
+    statusLine.set(QStringLiteral("Loading viewer..."));
+  }
+  faxViewer(path, description);
+  ButtonBar->setEnabled(true);
+  // A rendered outgoing fax is temporary; a received fax file is never deleted by viewing.
+  if (!incoming) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+  SetButtons();
 }
 
 void TMainScreen::FaxlogCleanup1Click() {
