@@ -1,5 +1,6 @@
 // An emulated modem on a pseudo-terminal as a program sees it: closing the port is a DTR drop
-// that hangs up and leaves nothing stale for the next program.
+// that hangs up and leaves nothing stale for the next program, and an unplugged modem makes
+// the port vanish (reads end, writes fail, poll reports a hang-up, the serial layer says gone).
 // Line time is stepped by hand between the pumps.
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "modem/pty_port.h"
 #include "modem/remote_fax.h"
+#include "platform/posix_serial_device.h"
 #include "t4_pages.h"
 
 using namespace quillon::modem;
@@ -105,3 +107,48 @@ TEST(PtyLine, ClosingThePortHangsUpAndTheNextProgramFindsAFreshModem) {
   EXPECT_EQ(b.until(third, "OK\r\n"), "AT\r\r\nOK\r\n");
 }
 
+TEST(PtyLine, UnpluggedModemTakesThePortWithIt) {
+  PtyBench b;
+  Program program(b.port.path());
+  program.write("ATE0\r");
+  EXPECT_NE(b.until(program, "OK\r\n").find("OK"), std::string::npos);
+  {
+    std::lock_guard lock(b.line.mutex());
+    b.modem.unplug();
+  }
+  b.step();
+  EXPECT_FALSE(b.port.ok());
+  pollfd p{program.fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 0), 1);
+  EXPECT_TRUE(p.revents & POLLHUP);
+  char c;
+  EXPECT_EQ(::read(program.fd, &c, 1), 0);
+  EXPECT_LT(::write(program.fd, "AT\r", 3), 0);
+  EXPECT_LT(::open(b.port.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK), 0);
+}
+
+TEST(PtyLine, SerialLayerSeesAnUnpluggedModemAsAGoneDevice) {
+  PtyBench b;
+  auto open = quillon::platform::PosixSerialDevice::open(b.port.path());
+  ASSERT_TRUE(open.device) << open.error;
+  auto& device = *open.device;
+  const std::string at = "AT\r";
+  ASSERT_EQ(device.write(reinterpret_cast<const std::uint8_t*>(at.data()), at.size(), 1000), 3);
+  std::string got;
+  for (int i = 0; i < 100 && got.find("OK") == std::string::npos; ++i) {
+    b.step();
+    std::uint8_t buf[64];
+    long n = device.read(buf, sizeof buf);
+    if (n > 0) got.append(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n));
+  }
+  EXPECT_NE(got.find("OK"), std::string::npos) << got;
+  {
+    std::lock_guard lock(b.line.mutex());
+    b.modem.unplug();
+  }
+  b.step();
+  std::uint32_t events = device.waitEvent(quillon::platform::kEventReceiveChar, 100);
+  EXPECT_TRUE(events & quillon::platform::kEventDeviceGone);
+  EXPECT_EQ(device.write(reinterpret_cast<const std::uint8_t*>(at.data()), at.size(), 100),
+            quillon::platform::kSerialDeviceGone);
+}

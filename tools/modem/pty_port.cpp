@@ -36,6 +36,7 @@ PtyPort::PtyPort(EmulatedModem& modem)
       modem.portClosed();
     }
   });
+  onVanished([&modem] { return modem.vanished(); });
 }
 
 PtyPort::PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte,
@@ -73,6 +74,15 @@ bool PtyPort::makeLink(const std::string& link) {
 
 void PtyPort::pump() {
   if (master_ < 0) return;
+  if (vanished_ && vanished_()) {
+    // The device is gone, and with it its name.
+    ::close(master_);
+    master_ = -1;
+    if (!link_.empty()) ::unlink(link_.c_str());
+    link_.clear();
+    error_ = "the device was unplugged";
+    return;
+  }
   pollfd p{master_, POLLIN, 0};
   ::poll(&p, 1, 0);
   bool open = (p.revents & POLLHUP) == 0;

@@ -4,6 +4,8 @@
 // and RI are not seen there; but the program's last close is seen, and is a DTR drop (as the
 // close of a real serial port drops DTR): the modem hangs up as &D says, what it said into
 // the closed port is gone, and the next program finds a raw port and a modem in command mode.
+// An unplugged modem takes the pseudo-terminal with it: the program's reads end, its writes
+// fail and poll reports a hang-up, as when a USB modem is pulled out.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,6 +35,8 @@ class PtyPort {
   void pump();
   // Told when a program opens the port (true) and when the last one closes it (false).
   void onProgramOpen(std::function<void(bool open)> fn) { openChanged_ = std::move(fn); }
+  // Asked on every round whether the device is gone; once it is, the port is closed for good.
+  void onVanished(std::function<bool()> fn) { vanished_ = std::move(fn); }
   bool programOpen() const { return programOpen_; }
 
  private:
@@ -40,6 +44,7 @@ class PtyPort {
   std::function<std::string()> toDte_;
   std::function<std::size_t()> room_;
   std::function<void(bool)> openChanged_;
+  std::function<bool()> vanished_;
   int master_ = -1;
   bool programOpen_ = false;
   std::string path_;
