@@ -103,6 +103,14 @@ TEST(ModemClass1, RemoteFaultsReachTheEngine) {
   s.disconnect();
 }
 
+TEST(ModemClass1, DleBeforeAnOrdinaryCharacterKeepsTheCharacter) {
+  DleReader reader;
+  std::string data;
+  reader.feed(std::string("a\x10" "b\x10\x10" "c\x10\x03" "d", 8), data);
+  EXPECT_TRUE(reader.ended());
+  EXPECT_EQ(data, std::string("ab\x10" "c", 4));
+}
+
 TEST(ModemClass1, FramingDoublesDleAndSequencesConnectAndOk) {
   // Two emulated modems: what one sends with +FTH arrives through +FRH on the other.
   PhoneLine line;

@@ -170,6 +170,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   // Class 2 / 2.0 (modem_class2.cpp).
   Result class2Command(const AtCommand& cmd);
   std::string report(int entry) const;
+  std::string hangupText(int code) const;
   std::string capsText(int res, int bps, bool wide) const;
   t30::Capabilities localCapabilities() const;
   int class2MaxBps() const;
