@@ -234,3 +234,25 @@ TEST(ModemClass2, DtrDropEndsTheCallQuietly) {
   b.modem.setDtr(true);
   EXPECT_EQ(b.dte.at("AT"), "OK");
 }
+
+TEST(ModemClass2, HangupCodesAreNumberedAsTheStandardsDo) {
+  // +FK is "call aborted" (2) in both command sets; Class 2.0 writes codes as two hex digits,
+  // so the receive phase C codes from 100 up read A0 and on.
+  for (const char* fclass : {"2", "2.0"}) {
+    Bench b(fclass);
+    RemoteReceiver remote(b.line, "555", "REMOTE");
+    ASSERT_EQ(b.dte.at("ATDT555"), "OK");
+    EXPECT_EQ(b.dte.at("AT+FK"), "OK");
+    EXPECT_EQ(b.dte.info(), std::string(fclass) == "2" ? "+FHNG:2\n" : "+FHS:02\n");
+  }
+  Bench b("2.0");
+  RemoteReceiver remote(b.line, "555", "REMOTE");
+  ModemFaults faults;
+  faults.hangupCode = 100;
+  b.modem.setFaults(faults);
+  ASSERT_EQ(b.dte.at("ATDT555"), "OK");
+  EXPECT_EQ(b.dte.at("AT+FK"), "OK");
+  EXPECT_EQ(b.dte.info(), "+FHS:A0\n");
+  EXPECT_EQ(b.dte.at("AT+FHS?"), "OK");
+  EXPECT_EQ(b.dte.info(), "A0\n");
+}

@@ -23,8 +23,10 @@ std::size_t DleReader::feed(std::string_view bytes, std::string& data) {
       } else if (c == kEtx || (class20Endings_ && (c == ',' || c == ';' || c == '.'))) {
         ended_ = true;
         terminator_ = c;
+      } else {
+        // DLE with anything else: the DLE is dropped and the character kept, as modems do.
+        data += c;
       }
-      // DLE with anything else is a control sequence this modem ignores.
     } else if (c == kDle) {
       afterDle_ = true;
     } else {

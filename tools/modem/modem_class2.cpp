@@ -28,6 +28,18 @@ int digitOfBps(int bps) {
 std::string paddedId(const std::string& id) { return std::string(20 - std::min<std::size_t>(20, id.size()), ' ') + id; }
 }  // namespace
 
+// Hang-up codes are kept as Class 2 numbers them (decimal, 100 and up for receive phase C);
+// Class 2.0 writes the same code as two hex digits, the tens as the first one (100 is A0).
+std::string EmulatedModem::hangupText(int code) const {
+  char text[16];
+  if (hayes_.fclass == "2") {
+    std::snprintf(text, sizeof text, "%d", code);
+  } else {
+    std::snprintf(text, sizeof text, "%X%d", (code / 10) & 0xF, code % 10);
+  }
+  return text;
+}
+
 // Report names: 7 connection, 8 remote capabilities, 9 session, 10 calling ID, 11 called ID,
 // 12 page status, 13 post-page message, 14 hang-up.
 std::string EmulatedModem::report(int entry) const {
@@ -149,9 +161,7 @@ EmulatedModem::Result EmulatedModem::class2Command(const AtCommand& cmd) {
     return Result::Ok;
   }
   if (!two && n == "+FHS" && cmd.form == Form::Query) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", lastHangup_);
-    info(text);
+    info(hangupText(lastHangup_));
     return Result::Ok;
   }
   if (n == "+FDT") {
@@ -235,11 +245,13 @@ void EmulatedModem::finishClass2Command(Result r) {
 void EmulatedModem::class2Input(std::string_view bytes) {
   if (mode_ == Mode::Class2PageTx) {
     std::string data;
-    std::size_t used = dle_.feed(bytes, data);
-    bytes.remove_prefix(used);
+    dle_.feed(takeWithinRoom(bytes), data);
     c2_.sender->pageData(data);
     pageBytesPassed(data.size());
-    if (!dle_.ended()) return;
+    if (!dle_.ended()) {
+      updateFlowControl();
+      return;
+    }
     char end = dle_.terminator();
     mode_ = Mode::Class2Wait;
     if (end == kEtx) {
@@ -248,6 +260,7 @@ void EmulatedModem::class2Input(std::string_view bytes) {
       c2_.action = Class2Call::Action::PageEndAndPostPage;
       c2_.pendingPostPage = end == ',' ? t30::kMps : end == ';' ? t30::kEom : t30::kEop;
     }
+    updateFlowControl();
     c2_.sender->endPage();
     return;
   }
@@ -418,9 +431,7 @@ void EmulatedModem::t30Done(int code) {
   dcd_ = false;
   notify();
   if (mode_ == Mode::Class2PageRx) out(std::string{kDle, kEtx});
-  char text[16];
-  std::snprintf(text, sizeof text, hayes_.fclass == "2" ? "%d" : "%02d", code);
-  info(report(14) + text);
+  info(report(14) + hangupText(code));
   Class2Call::Action was = c2_.action;
   c2_.action = Class2Call::Action::None;
   mode_ = Mode::Command;

@@ -15,8 +15,8 @@ namespace quillon::modem {
 // Hang-up codes as Class 2 (+FHNG) and Class 2.0 (+FHS) report them.
 enum HangupCode : int {
   kHangupNormal = 0,
-  kHangupRingNoHandshake = 2,
-  kHangupAborted = 3,
+  kHangupRingNoHandshake = 1,
+  kHangupAborted = 2,  // +FK or CAN from the DTE
   kHangupNoAnswer = 11,
   kHangupPhaseBTx = 20,
   kHangupRemoteDcn = 22,  // sender: DCN during the call ("invalid command received")
@@ -136,6 +136,8 @@ class T30Sender : public T30Party {
   // Gates.
   void sendPage(const PageFormat& format);
   void pageData(const std::string& bytes);
+  // Page data waiting to go on the air.
+  std::size_t queuedPageBytes() const { return tx_.queuedBytes(); }
   void endPage();
   void postPage(std::uint8_t fcf);  // t30::kMps, kEom or kEop
   // The fastest carrier both sides have, not above `maxBps`.
