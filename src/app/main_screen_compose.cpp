@@ -9,7 +9,9 @@
 #include <QTime>
 
 #include "app/dialogs.h"
+#include "app/fax_description.h"
 #include "app/main_screen.h"
+
 #include "compose/compose_context.h"
 #include "compose/cover_browse.h"
 #include "compose/editor_commands.h"
@@ -54,19 +56,6 @@ store::SentEntry entryOf(const compose::TFaxEditor& editor) {
   return entry;
 }
 
-QString shortDate(const xbase::Date& date) {
-  QDate d(date.year, date.month, date.day);
-  return d.isValid() ? QLocale::system().toString(d, QLocale::ShortFormat) : QString();
-}
-
-// A stored time ("hh:mm", or with seconds) in the short time format; the raw text when it is
-// not a time.
-QString shortTime(const std::string& stored) {
-  QString raw = fromCp1252(stored).trimmed();
-  QTime time = QTime::fromString(raw, QStringLiteral("H:mm"));
-  if (!time.isValid()) time = QTime::fromString(raw, QStringLiteral("H:mm:ss"));
-  return time.isValid() ? QLocale::system().toString(time, QLocale::ShortFormat) : raw;
-}
 }  // namespace
 
 compose::ComposeContext& TMainScreen::composeContext() {
@@ -184,22 +173,7 @@ void TMainScreen::mnuCoverClick() {
 }
 
 void TMainScreen::GetDatetimeAsString(bool sentRecord, QString& text) {
-  text.clear();
-  if (sentRecord) {
-    store::Table& faxes = store_.faxTable();
-    if (!faxes.getLogical(sentfield::SENT)) {
-      text = QStringLiteral("not sent");
-      return;
-    }
-    QString date = shortDate(faxes.getDate(sentfield::DATESENT));
-    text = (date.isEmpty() ? QStringLiteral("unknown") : date) + QStringLiteral(" at ") +
-           shortTime(faxes.getString(sentfield::TIMESENT));
-    return;
-  }
-  store::Table& received = store_.recTable();
-  QString date = shortDate(received.getDate(recfield::DATEREC));
-  if (date.isEmpty()) return;  // a date that cannot be formatted leaves the text empty
-  text = date + QStringLiteral(" at ") + shortTime(received.getString(recfield::TIMEREC));
+  text = app::GetDatetimeAsString(sentRecord ? store_.faxTable() : store_.recTable(), sentRecord);
 }
 
 }  // namespace quillon::app
