@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < size; ++i) {
     ResponseReader::Item item = reader.feed(data[i]);
     require(reader.raw().size() <= ResponseReader::kMaxBytes);
-    require(reader.line().size() <= ResponseReader::kMaxBytes);
+    require(reader.line().size() <= ResponseReader::kMaxLineChars);
     if (item == ResponseReader::Item::line) {
       const std::string& line = reader.line();
       require(!line.empty() && line.front() != ' ' && line.back() != ' ');

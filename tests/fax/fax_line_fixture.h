@@ -74,7 +74,7 @@ inline bool endsWith(const std::string& s, const std::string& tail) {
 
 class FaxLineTest : public ::testing::Test {
  protected:
-  static constexpr double kTimeScale = 40;
+  static constexpr double kTimeScale = 160;
 
   FaxLineTest()
       : line(kTimeScale),
