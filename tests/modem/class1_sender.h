@@ -59,6 +59,11 @@ struct Class1Sender {
       dte.send(chunk);
       dte.run(static_cast<Micros>(chunk.size()) * 8 * 900000 / bps);
     }
+    return endPage(postPage);
+  }
+
+  // Ends the page data and sends the post-page message; returns the answer's FCF.
+  int endPage(std::uint8_t postPage) {
     dte.send(std::string("\x10\x03", 2));
     EXPECT_EQ(dte.finalResult(), "OK");
     EXPECT_EQ(dte.at("AT+FTH=3"), "CONNECT");

@@ -21,6 +21,26 @@ class DteScript {
 
   void send(const std::string& bytes) { send_(bytes); }
 
+  // Writes as a program that heeds XOFF does: in small pieces, none while the modem said XOFF
+  // and not yet XON.
+  void sendHeedingXoff(const std::string& bytes, Micros limit = seconds(300)) {
+    Micros deadline = line_.now() + limit;
+    for (std::size_t at = 0; at < bytes.size(); at += 256) {
+      while (held() && line_.now() < deadline) line_.run(ms(10));
+      send_(bytes.substr(at, 256));
+    }
+  }
+  // Whether the modem's last flow character was XOFF (what came is kept for waitFor).
+  bool held() {
+    std::string got = take_();
+    for (char c : got) {
+      if (c == kXoff) xoff_ = true;
+      if (c == kXon) xoff_ = false;
+    }
+    pending_ += got;
+    return xoff_;
+  }
+
   // Runs the line until `text` came from the modem; returns what came up to and including it.
   std::optional<std::string> waitFor(const std::string& text, Micros limit = seconds(120)) {
     Micros deadline = line_.now() + limit;
@@ -91,6 +111,7 @@ class DteScript {
   std::function<std::string()> take_;
   std::string pending_;
   std::string info_;
+  bool xoff_ = false;
 };
 
 }  // namespace quillon::modem::test

@@ -85,6 +85,11 @@ TEST(EmulatorPort, DemoLineAnswersCommandsSendsAndCallsIn) {
   EXPECT_NE(got.find("QUILLON DEMO"), std::string::npos) << got;
   write(port, "AT+FDT\r");
   ASSERT_TRUE(readUntil(port, "\x11", &got)) << got;
+  // The page is more than the modem's buffer holds: the port waits on CTS, as a fax program's does.
+  SerialSettings settings;
+  ASSERT_EQ(port.getSettings(settings), 0);
+  settings.outxCtsFlow = true;
+  ASSERT_EQ(port.setSettings(settings), 0);
   FaxPage page = samplePage(false);
   write(port, dleStuff(page.data) + "\x10\x03");
   ASSERT_TRUE(readUntil(port, "OK\r\n", &got)) << got;

@@ -19,7 +19,7 @@ constexpr std::size_t kMaxCommandLine = 255;
 EmulatedModem::EmulatedModem(PhoneLine& line, std::string number, ModemProfile profile)
     : line_(line), profile_(std::move(profile)), escapeTimer_(line.scheduler()), callTimer_(line.scheduler()),
       modeTimer_(line.scheduler()), ringTimer_(line.scheduler()), deferTimer_(line.scheduler()),
-      outputTimer_(line.scheduler()), tx_(line, this) {
+      outputTimer_(line.scheduler()), flowTimer_(line.scheduler()), tx_(line, this) {
   resetSettings();
   line_.attach(this, number);
 }
@@ -38,8 +38,7 @@ void EmulatedModem::notify() {
 void EmulatedModem::out(const std::string& bytes) {
   if (vanished_ || bytes.empty()) return;
   if (faults_.replyDelay <= 0 && outputNotBefore_ <= line_.now()) {
-    toDte_ += bytes;
-    notify();
+    deliver(bytes);
     return;
   }
   // A slow modem: everything comes later, in order.
@@ -52,9 +51,9 @@ void EmulatedModem::out(const std::string& bytes) {
 void EmulatedModem::releaseOutput() {
   if (delayedOut_.empty()) return;
   outputTimer_.start(delayedOut_.front().first - line_.now(), [this] {
-    toDte_ += delayedOut_.front().second;
+    std::string bytes = std::move(delayedOut_.front().second);
     delayedOut_.pop_front();
-    notify();
+    deliver(bytes);
     releaseOutput();
   });
 }
@@ -98,6 +97,13 @@ void EmulatedModem::fromDte(std::string_view bytes) {
   if (vanished_) return;
   while (!bytes.empty()) {
     Mode before = mode_;
+    if (dteFlowCharacter(bytes.front())) {
+      bytes.remove_prefix(1);
+      continue;
+    }
+    // Modes that take all the bytes at once get them up to the next flow character.
+    std::string_view chunk = bytes;
+    if (hayes_.flow.xoffFromDte && !binaryIntake()) chunk = bytes.substr(0, bytes.find_first_of("\x11\x13"));
     switch (mode_) {
       case Mode::Command:
         commandByte(bytes.front());
@@ -127,7 +133,7 @@ void EmulatedModem::fromDte(std::string_view bytes) {
       case Mode::Dialling:
       case Mode::Answering:
         // Any character stops a call attempt.
-        bytes = {};
+        bytes.remove_prefix(chunk.size());
         hangUpCall();
         result(Result::NoCarrier);
         break;
@@ -136,14 +142,14 @@ void EmulatedModem::fromDte(std::string_view bytes) {
       case Mode::FrameRx:
       case Mode::DataRx:
       case Mode::Silence:
-        class1Input(bytes);
-        bytes = {};
+        class1Input(chunk);
+        bytes.remove_prefix(chunk.size());
         break;
       case Mode::Class2Wait:
       case Mode::Class2PageTx:
       case Mode::Class2PageRx:
-        class2Input(bytes);
-        bytes = {};
+        class2Input(chunk);
+        bytes.remove_prefix(chunk.size());
         break;
     }
     if (before != Mode::Online) lastDteByte_ = line_.now();
@@ -166,6 +172,8 @@ void EmulatedModem::setDtr(bool on) {
 void EmulatedModem::setRts(bool on) {
   std::lock_guard lock(line_.mutex());
   rts_ = on;
+  releaseHeldOutput();
+  line_.wakeUp();
 }
 
 void EmulatedModem::unplug() {
@@ -174,6 +182,7 @@ void EmulatedModem::unplug() {
   hangUpCall();
   vanished_ = true;
   toDte_.clear();
+  heldOut_.clear();
   delayedOut_.clear();
   outputTimer_.stop();
   dcd_ = cts_ = ri_ = false;
@@ -319,11 +328,7 @@ EmulatedModem::Result EmulatedModem::runBasic(const AtCommand& cmd) {
     return Result::Ok;
   }
   if (n == "&D") return range(3) ? (hayes_.dtrMode = value, Result::Ok) : Result::Error;
-  if (n == "&K") {
-    if (value != 0 && value != 3 && value != 4) return Result::Error;
-    hayes_.softwareFlow = value == 4;
-    return Result::Ok;
-  }
+  if (n == "&K") return flowCommand(cmd);
   if (n == "&V") {
     char text[80];
     std::snprintf(text, sizeof text, "E%d Q%d V%d X%d &D%d S0:%03d S7:%03d", hayes_.echo, hayes_.quiet, hayes_.verbose, hayes_.xLevel,
@@ -363,11 +368,7 @@ EmulatedModem::Result EmulatedModem::runExtended(const AtCommand& cmd) {
     info(n == "+GMI" ? profile_.manufacturer : n == "+GMM" ? profile_.model : profile_.revision);
     return Result::Ok;
   }
-  if (n == "+IFC") {
-    auto v = splitValues(cmd.value);
-    if (cmd.form == Form::Set) hayes_.softwareFlow = !v.empty() && v[0] == "1";
-    return Result::Ok;
-  }
+  if (n == "+IFC" || (n == "+FLO" && twoOrTwoZero())) return flowCommand(cmd);
   if (hayes_.fclass == "1" || hayes_.fclass == "1.0") return class1Command(cmd);
   if (twoOrTwoZero()) return class2Command(cmd);
   return Result::Error;
@@ -388,6 +389,8 @@ HayesSettings::HayesSettings() {
 void EmulatedModem::resetSettings() {
   hayes_ = HayesSettings();
   c2Settings_ = Class2Settings();
+  dteXoff_ = false;
+  releaseHeldOutput();
 }
 
 void EmulatedModem::hangUpCall() {
@@ -409,6 +412,7 @@ void EmulatedModem::hangUpCall() {
     flowStopped_ = false;
     cts_ = true;
   }
+  flowTimer_.stop();
   notify();
 }
 

@@ -52,6 +52,15 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   bool cts() const { return cts_; }
   bool dsr() const { return !vanished_; }
   bool ri() const { return ri_; }
+  // The bytes the modem takes now without losing any: while page data flows, the room left
+  // in its transmit buffer. A port that honours flow control reads no more than this.
+  std::size_t dteRoom() const;
+  // Bytes lost because the DTE wrote past a full transmit buffer, and because the DTE held
+  // the modem's output (XOFF, RTS) longer than its receive buffer lasts.
+  std::size_t lostFromDte() const { return lostFromDte_; }
+  std::size_t lostToDte() const { return lostToDte_; }
+  static constexpr std::size_t kTransmitBuffer = 4096;
+  static constexpr std::size_t kReceiveBuffer = 4096;
   // The device is gone (a USB modem pulled out): no more bytes either way.
   void unplug();
   bool vanished() const { return vanished_; }
@@ -139,8 +148,21 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   void deliverFrame(const LineSignal& frame);
   void endClass1Rx(Result r);
   void lockOnto(const Modulation& m, bool carrierShort, Micros dataStart);
-  void updateFlowControl();
   void waitForSilence(Micros wait);
+
+  // Flow control on the DTE link (modem_flow.cpp).
+  Result flowCommand(const AtCommand& cmd);
+  void deliver(const std::string& bytes);
+  void sendFlowCharacter(char c);
+  bool outputHeld() const;
+  void releaseHeldOutput();
+  bool dteFlowCharacter(char c);
+  // Modes whose DTE bytes are data, where XON and XOFF are no flow characters.
+  bool binaryIntake() const { return mode_ == Mode::DataTx || mode_ == Mode::FrameTx || mode_ == Mode::Class2PageTx; }
+  std::size_t transmitBuffered() const;
+  std::string_view takeWithinRoom(std::string_view bytes);
+  void updateFlowControl();
+  void watchTransmitBuffer();
 
   // Class 2 / 2.0 (modem_class2.cpp).
   Result class2Command(const AtCommand& cmd);
@@ -180,6 +202,7 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   Timer ringTimer_;
   Timer deferTimer_;   // auto-answer and unplugging, run just after the event that caused them
   Timer outputTimer_;  // a slow modem's delayed answers
+  Timer flowTimer_;    // watches the transmit buffer while the DTE is held back
   std::deque<std::pair<Micros, std::string>> delayedOut_;
   bool quietAnswer_ = false;
   bool callerSide_ = false;
@@ -191,7 +214,10 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   Modulation peerModulation_ = kV21;
   bool peerShortTrain_ = false;
   Micros peerDataStart_ = 0;
-  bool flowStopped_ = false;
+  bool flowStopped_ = false;  // the modem holds the DTE back
+  bool dteXoff_ = false;      // the DTE holds the modem back
+  std::string heldOut_;       // output waiting while the DTE holds the modem back
+  std::size_t lostFromDte_ = 0, lostToDte_ = 0;
 
   Class1State c1_;
   Class2Settings c2Settings_;

@@ -9,9 +9,6 @@ namespace quillon::modem {
 namespace {
 // The DTE must send the next frame this soon after CONNECT, or the carrier drops.
 constexpr Micros kFrameGap = seconds(5);
-// Transmit buffer levels for flow control towards the DTE.
-constexpr std::size_t kFlowStop = 16384;
-constexpr std::size_t kFlowResume = 4096;
 }  // namespace
 
 EmulatedModem::Result EmulatedModem::class1Command(const AtCommand& cmd) {
@@ -142,8 +139,6 @@ void EmulatedModem::startDataTx(int code) {
   tx_.start(c->modulation, c->shortTrain, [this] {
     if (mode_ == Mode::DataTx) result(Result::Connect);
   });
-  // Watches the transmit buffer so the DTE is held back while it is full.
-  modeTimer_.start(line_.paced(ms(50)), [this] { class1Input({}); });
 }
 
 void EmulatedModem::startDataRx(int code) {
@@ -174,21 +169,6 @@ void EmulatedModem::lockOnto(const Modulation& m, bool carrierShort, Micros data
     c1_.rxConnected = true;
     result(Result::Connect);
   });
-}
-
-void EmulatedModem::updateFlowControl() {
-  std::size_t queued = tx_.queuedBytes();
-  if (!flowStopped_ && queued > kFlowStop) {
-    flowStopped_ = true;
-    cts_ = false;
-    if (hayes_.softwareFlow) out(std::string(1, kXoff));
-    notify();
-  } else if (flowStopped_ && queued < kFlowResume) {
-    flowStopped_ = false;
-    cts_ = true;
-    if (hayes_.softwareFlow) out(std::string(1, kXon));
-    notify();
-  }
 }
 
 void EmulatedModem::class1Input(std::string_view bytes) {
@@ -224,7 +204,7 @@ void EmulatedModem::class1Input(std::string_view bytes) {
     case Mode::DataTx: {
       if (!dle_.ended() && !bytes.empty()) {
         std::string data;
-        dle_.feed(bytes, data);
+        dle_.feed(takeWithinRoom(bytes), data);
         tx_.sendData(data);
         pageBytesPassed(data.size());
         if (dle_.ended()) {
@@ -237,8 +217,6 @@ void EmulatedModem::class1Input(std::string_view bytes) {
         }
       }
       updateFlowControl();
-      if (mode_ == Mode::DataTx && !dle_.ended() && !modeTimer_.running())
-        modeTimer_.start(line_.paced(ms(50)), [this] { class1Input({}); });
       break;
     }
     case Mode::FrameRx:

@@ -235,11 +235,13 @@ void EmulatedModem::finishClass2Command(Result r) {
 void EmulatedModem::class2Input(std::string_view bytes) {
   if (mode_ == Mode::Class2PageTx) {
     std::string data;
-    std::size_t used = dle_.feed(bytes, data);
-    bytes.remove_prefix(used);
+    dle_.feed(takeWithinRoom(bytes), data);
     c2_.sender->pageData(data);
     pageBytesPassed(data.size());
-    if (!dle_.ended()) return;
+    if (!dle_.ended()) {
+      updateFlowControl();
+      return;
+    }
     char end = dle_.terminator();
     mode_ = Mode::Class2Wait;
     if (end == kEtx) {
@@ -248,6 +250,7 @@ void EmulatedModem::class2Input(std::string_view bytes) {
       c2_.action = Class2Call::Action::PageEndAndPostPage;
       c2_.pendingPostPage = end == ',' ? t30::kMps : end == ';' ? t30::kEom : t30::kEop;
     }
+    updateFlowControl();
     c2_.sender->endPage();
     return;
   }

@@ -13,6 +13,16 @@
 
 namespace quillon::modem {
 
+// Who holds back whom on the DTE link. The modem holds the DTE with XOFF/XON and CTS from
+// the start (what fax modems do in the fax classes); the DTE holds the modem's output with
+// XOFF/XON or RTS only once &K4 / &K3, +IFC or +FLO ask for it.
+struct FlowControl {
+  bool xoffToDte = true;    // the modem sends XOFF / XON
+  bool ctsToDte = true;     // the modem drops / raises CTS
+  bool xoffFromDte = false; // XOFF / XON from the DTE stop and start the modem's output
+  bool rtsFromDte = false;  // RTS low stops the modem's output
+};
+
 // What ATZ, AT&F and a DTR drop under &D3 put back.
 struct HayesSettings {
   HayesSettings();
@@ -20,7 +30,7 @@ struct HayesSettings {
   int xLevel = 4;
   int sreg[100] = {};
   int dtrMode = 2;            // &D
-  bool softwareFlow = false;  // &K4, +IFC=1
+  FlowControl flow;
   std::string fclass = "0";
 };
 

@@ -6,15 +6,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quillon::modem {
 
 PtyPort::PtyPort(EmulatedModem& modem)
-    : PtyPort([&modem](std::string_view b) { modem.fromDte(b); }, [&modem] { return modem.toDte(); }) {}
+    : PtyPort([&modem](std::string_view b) { modem.fromDte(b); }, [&modem] { return modem.toDte(); },
+              [&modem] { return modem.dteRoom(); }) {}
 
-PtyPort::PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte)
-    : fromDte_(std::move(fromDte)), toDte_(std::move(toDte)) {
+PtyPort::PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte,
+                 std::function<std::size_t()> room)
+    : fromDte_(std::move(fromDte)), toDte_(std::move(toDte)), room_(std::move(room)) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
     error_ = std::strerror(errno);
@@ -55,7 +58,10 @@ void PtyPort::pump() {
   if (master_ < 0) return;
   char buf[4096];
   while (true) {
-    ssize_t n = ::read(master_, buf, sizeof buf);
+    // A full modem is not read: the bytes wait in the terminal and its writer is held.
+    std::size_t want = room_ ? std::min(room_(), sizeof buf) : sizeof buf;
+    if (want == 0) break;
+    ssize_t n = ::read(master_, buf, want);
     if (n <= 0) break;
     fromDte_(std::string_view(buf, static_cast<std::size_t>(n)));
   }

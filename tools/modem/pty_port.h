@@ -14,7 +14,9 @@ class PtyPort {
  public:
   explicit PtyPort(EmulatedModem& modem);
   // Any other modem with a DTE side (SpanDSP's, for one).
-  PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte);
+  // `room` tells how many bytes the modem takes now (none: as many as come).
+  PtyPort(std::function<void(std::string_view)> fromDte, std::function<std::string()> toDte,
+          std::function<std::size_t()> room = nullptr);
   ~PtyPort();
   PtyPort(const PtyPort&) = delete;
   PtyPort& operator=(const PtyPort&) = delete;
@@ -31,6 +33,7 @@ class PtyPort {
  private:
   std::function<void(std::string_view)> fromDte_;
   std::function<std::string()> toDte_;
+  std::function<std::size_t()> room_;
   int master_ = -1;
   int slaveKeep_ = -1;  // held open so the master never sees the slave closed
   std::string path_;

@@ -1,5 +1,7 @@
 #include "serial_line_bridge.h"
 
+#include <algorithm>
+
 namespace quillon::modem {
 
 SerialLineBridge::SerialLineBridge(EmulatedModem& modem, std::shared_ptr<platform::InProcessSerialLine> serial)
@@ -19,8 +21,22 @@ void SerialLineBridge::pump() {
     dtr_ = dtr;
     modem_.setDtr(dtr);
   }
-  std::string in = serial_->read();
-  if (!in.empty()) modem_.fromDte(in);
+  bool rts = serial_->rts();
+  if (rts != rts_) {
+    rts_ = rts;
+    modem_.setRts(rts);
+  }
+  held_ += serial_->read();
+  if (!held_.empty()) {
+    auto settings = serial_->portSettings();
+    bool honoursFlow = settings.outxCtsFlow || settings.outX;
+    std::size_t n = honoursFlow ? std::min(held_.size(), modem_.dteRoom()) : held_.size();
+    if (n > 0) {
+      std::string in = held_.substr(0, n);
+      held_.erase(0, n);
+      modem_.fromDte(in);
+    }
+  }
   std::string out = modem_.toDte();
   if (!out.empty()) serial_->write(out);
   if (modem_.dcd() != dcd_) serial_->setDcd(dcd_ = modem_.dcd());

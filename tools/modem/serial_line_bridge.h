@@ -1,7 +1,9 @@
 #pragma once
 // Ties an emulated modem's DTE side to the far end of an in-process serial line, so a port
-// opened on that line talks to the modem: bytes both ways, DTR in, DCD, CTS, DSR and RI out,
-// and an unplugged modem makes the device vanish.
+// opened on that line talks to the modem: bytes both ways, DTR and RTS in, DCD, CTS, DSR and
+// RI out, and an unplugged modem makes the device vanish. A port that holds its output on CTS
+// or XOFF gets no more bytes into the modem than it has room for; one that ignores both
+// overruns it, as on a real serial line.
 #include <memory>
 
 #include "emulated_modem.h"
@@ -18,7 +20,8 @@ class SerialLineBridge {
  private:
   EmulatedModem& modem_;
   std::shared_ptr<platform::InProcessSerialLine> serial_;
-  bool dtr_ = false;
+  bool dtr_ = false, rts_ = true;
+  std::string held_;  // written by the port, not yet taken by the modem
   bool dcd_ = false, cts_ = true, dsr_ = true, ri_ = false;
   bool vanished_ = false;
 };

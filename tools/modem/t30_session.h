@@ -136,6 +136,8 @@ class T30Sender : public T30Party {
   // Gates.
   void sendPage(const PageFormat& format);
   void pageData(const std::string& bytes);
+  // Page data waiting to go on the air.
+  std::size_t queuedPageBytes() const { return tx_.queuedBytes(); }
   void endPage();
   void postPage(std::uint8_t fcf);  // t30::kMps, kEom or kEop
   // The fastest carrier both sides have, not above `maxBps`.
