@@ -126,6 +126,18 @@ class FaxLineTest : public ::testing::Test {
     return loop.runUntil([this] { return finished; }, limit);
   }
 
+  // The run succeeded and the remote stored every page with the page data of the source
+  // (behind the header line the engine put on top); then the port closes.
+  void expectSent(const std::vector<std::string>& pages) {
+    EXPECT_EQ(finishCode, 0);
+    ASSERT_FALSE(logCodes.empty());
+    EXPECT_EQ(logCodes.back(), fax::LogTransmitOk);
+    const auto& got = remote.lastFax();
+    ASSERT_EQ(got.pages.size(), pages.size());
+    for (std::size_t p = 0; p < pages.size(); ++p) EXPECT_TRUE(endsWith(got.pages[p].data, pages[p])) << p;
+    expectPortClosed();
+  }
+
   // The port is closed and its threads are gone once the run is over.
   void expectPortClosed() {
     port.SetOpen(false);
