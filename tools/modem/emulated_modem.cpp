@@ -169,6 +169,21 @@ void EmulatedModem::setDtr(bool on) {
   line_.wakeUp();
 }
 
+void EmulatedModem::portClosed() {
+  std::lock_guard lock(line_.mutex());
+  if (trace_) trace_(true, "(port closed: DTR off)");
+  setDtr(false);
+  toDte_.clear();
+  heldOut_.clear();
+  delayedOut_.clear();
+  outputTimer_.stop();
+  outputNotBefore_ = 0;
+  lineBuf_.clear();
+  lineOverflow_ = false;
+  dteXoff_ = false;
+  rts_ = true;
+}
+
 void EmulatedModem::setRts(bool on) {
   std::lock_guard lock(line_.mutex());
   rts_ = on;

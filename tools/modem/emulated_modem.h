@@ -48,6 +48,9 @@ class EmulatedModem : public LineEndpoint, public T30Host {
   std::string toDte();  // takes what the modem has said since the last call
   void setDtr(bool on);
   void setRts(bool on);
+  // The program on the DTE side closed its port: DTR drops (the modem hangs up as &D says),
+  // and what the program had not read, or had half typed, goes with it.
+  void portClosed();
   bool dcd() const { return dcd_; }
   bool cts() const { return cts_; }
   bool dsr() const { return !vanished_; }

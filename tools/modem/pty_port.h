@@ -1,7 +1,11 @@
 #pragma once
 // Serves one emulated modem on a pseudo-terminal: a program opens the slave side as its
-// serial port and talks to the modem. Pseudo-terminals carry no modem control lines, so DTR,
-// DCD and RI are not seen there.
+// serial port and talks to the modem. Pseudo-terminals carry no modem control lines, so DCD
+// and RI are not seen there; but the program's last close is seen, and is a DTR drop (as the
+// close of a real serial port drops DTR): the modem hangs up as &D says, what it said into
+// the closed port is gone, and the next program finds a raw port and a modem in command mode.
+// An unplugged modem takes the pseudo-terminal with it: the program's reads end, its writes
+// fail and poll reports a hang-up, as when a USB modem is pulled out.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,13 +33,20 @@ class PtyPort {
   bool makeLink(const std::string& link);
   // Moves bytes both ways; runs on the runner with the line's lock held.
   void pump();
+  // Told when a program opens the port (true) and when the last one closes it (false).
+  void onProgramOpen(std::function<void(bool open)> fn) { openChanged_ = std::move(fn); }
+  // Asked on every round whether the device is gone; once it is, the port is closed for good.
+  void onVanished(std::function<bool()> fn) { vanished_ = std::move(fn); }
+  bool programOpen() const { return programOpen_; }
 
  private:
   std::function<void(std::string_view)> fromDte_;
   std::function<std::string()> toDte_;
   std::function<std::size_t()> room_;
+  std::function<void(bool)> openChanged_;
+  std::function<bool()> vanished_;
   int master_ = -1;
-  int slaveKeep_ = -1;  // held open so the master never sees the slave closed
+  bool programOpen_ = false;
   std::string path_;
   std::string link_;
   std::string error_;
