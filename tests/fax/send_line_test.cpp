@@ -1,8 +1,9 @@
 // Sending over a line that behaves like real hardware: the modem's few kilobytes of transmit
 // buffer hold the engine back with CTS, and a sender that ignored it would lose page data
-// (the modem counts what it dropped).
+// (the modem counts what it dropped); DTR falling mid-page ends the call.
 #include <gtest/gtest.h>
 
+#include "errors/error_codes.h"
 #include "fax_line_fixture.h"
 
 using namespace quillon;
@@ -43,6 +44,27 @@ TEST_P(SendLineTest, APortWithoutFlowControlOverrunsTheModem) {
   EXPECT_GT(modem.lostFromDte(), 0u);
   // Whatever the remote made of the damaged pages, a page reported sent is one it stored.
   if (finishCode == 0) EXPECT_EQ(remote.lastFax().pages.size(), pages.size());
+  expectPortClosed();
+}
+
+// DTR falls while the first page goes out (a cable or driver glitch): the modem hangs up as
+// &D2 says, and the fax fails with its log line; no page counts as sent.
+TEST_P(SendLineTest, DtrDroppedMidPageEndsTheFax) {
+  bool dropped = false;
+  fax.OnFaxStatus = [&](fax::TApdCustomAbstractFax& f, bool, bool) {
+    if (!dropped && f.Progress() == fax::fpSendPage) {
+      dropped = true;
+      port.SetDTR(false);
+    }
+  };
+  ASSERT_TRUE(sendAndWait());
+  EXPECT_TRUE(dropped);
+  // The modem's answer to the drop goes by unread while page data flow, so the page
+  // exchange's wait ends it: a time-out, after the data time-out (shortened here).
+  EXPECT_EQ(finishCode, ecTimeout);
+  ASSERT_FALSE(logCodes.empty());
+  EXPECT_EQ(logCodes.back(), fax::LogTransmitFail);
+  EXPECT_TRUE(remote.lastFax().pages.empty());
   expectPortClosed();
 }
 
