@@ -28,8 +28,10 @@ function(quillon_test name)
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   quillon_apply_options(test_${name})
+  # Each case is labelled with its program, so `ctest -L test_serial` runs one program's cases.
   gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "QUILLON_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+                       PROPERTIES ENVIRONMENT "QUILLON_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+                                  LABELS test_${name})
 endfunction()
 
 # Adds every folder below DIR that has a CMakeLists.txt, so folders can be added independently.

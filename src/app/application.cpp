@@ -27,7 +27,7 @@ bool displayAvailable() {
 }
 }  // namespace
 
-int runApplication(int argc, char** argv, const std::optional<std::string>& dataDir) {
+int runApplication(int argc, char** argv, const std::optional<std::string>& dataDir, const MainScreenSetup& setUp) {
   if (!displayAvailable()) {
     std::cerr << "quillon: no display to open the window on (DISPLAY is not set); "
                  "commands run without one, see quillon --help\n";
@@ -57,6 +57,7 @@ int runApplication(int argc, char** argv, const std::optional<std::string>& data
   // 5. The main window, then the shared input dialog, then the receive-mode notice.
   TMainScreen mainScreen(folder.path);
   if (mainScreen.creationFailed()) return 1;
+  if (setUp) setUp(mainScreen);
   QObject::connect(&guard, &qtplatform::SingleInstanceGuard::activationRequested, &mainScreen,
                    &TMainScreen::bringToFront);
   TInputQueryForm inputQuery(&mainScreen);

@@ -21,6 +21,7 @@
 #include "app/hints.h"
 #include "app/list_source.h"
 #include "app/window_placement_binding.h"
+#include "compose/view_fax.h"
 #include "platform/file_io.h"
 #include "platform/message_pump.h"
 
@@ -45,6 +46,19 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   buildButtonBar();
   buildPages();
   resize(defaultSize());
+
+  // View: the viewer window on a received fax file or on the current sent fax, rendered.
+  faxViewer = [this](const std::string& faxFile, const QString& description) {
+    compose::viewFax(settingsStore_, this, faxFile, description);
+  };
+  createFaxFile = [this]() -> std::string {
+    try {
+      return CreateFaxFile();
+    } catch (const std::exception& e) {  // the converter's or joining's own words, then the caller's box
+      InfoBox(QString::fromLocal8Bit(e.what()));
+      return {};
+    }
+  };
 
   // FormCreate
   firstActivation_ = true;

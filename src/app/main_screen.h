@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_states.h"
+#include "compose/compose_context.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "store/fax_store.h"
@@ -20,6 +21,10 @@ class QStackedWidget;
 class QTabBar;
 class QTableView;
 class QToolButton;
+
+namespace quillon::richtext {
+class TWPRichText;
+}
 
 namespace quillon::app {
 
@@ -90,6 +95,11 @@ class TMainScreen : public QMainWindow {
   // Windows that come with later versions plug in here; until then their commands say so.
   std::function<void(bool firstRun)> preferencesWizard;
   std::function<void()> receiveModeToggle;
+  // View: opens the viewer window modally on a fax file with its one-line description.
+  std::function<void(const std::string& faxFile, const QString& description)> faxViewer;
+  // Renders the current outgoing fax into a temporary fax file (the caller deletes it);
+  // empty when it cannot. Set by the fax editor's library.
+  std::function<std::string()> createFaxFile;
 
   // ---- commands (menu and button handlers)
   void NewbuttonClick();
@@ -108,6 +118,21 @@ class TMainScreen : public QMainWindow {
   void About1Click();
   void ConfigurationInformation1Click();
   void showHelpContext(int context);
+
+  // ---- composing (main_screen_compose.cpp, main_screen_fax_file.cpp)
+  void EditSentFax();
+  void EditReceivedFax();
+  // The current sent (true) or received (false) record's date and time as the user reads
+  // them: "<date> at <time>", "not sent" for a sent record that was not sent.
+  void GetDatetimeAsString(bool sentRecord, QString& text);
+  // Renders the current sent fax into a fax file in the data folder and returns its path;
+  // pageCount gets its pages. "" when the fax has no content (the user is told). Failures of
+  // the converter or of joining throw; no page file is left behind then.
+  std::string CreateFaxFile();
+  // The rendering's two editors, never shown (made on first use).
+  richtext::TWPRichText* WPCover = nullptr;
+  richtext::TWPRichText* WPDoc = nullptr;
+  compose::ComposeContext& composeContext();
 
   // ---- components other windows refer to
   QMenu* fileMenu = nullptr;
@@ -153,6 +178,7 @@ class TMainScreen : public QMainWindow {
   settings::Settings settings_;
   std::string receiveFolder_;
   std::unique_ptr<TableListSource> sentSource_, receivedSource_;
+  std::unique_ptr<compose::ComposeContext> composeContext_;
   FaxListModel* sentModel_ = nullptr;
   FaxListModel* receivedModel_ = nullptr;
   HintSwitch* hints_ = nullptr;

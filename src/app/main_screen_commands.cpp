@@ -1,14 +1,19 @@
-// The main window's command handlers. The windows behind most commands (fax editor, send
-// dialog, viewer, receive mode, phone book, cover sheets, log cleanup, preferences,
-// configuration report) come with later versions; until then their commands tell the user.
+// The main window's command handlers. The windows behind some commands (send dialog, viewer,
+// receive mode, log cleanup, preferences, configuration report) come with later versions;
+// until then their commands tell the user. New, Clone, Edit, Delete, Phone Book and Cover
+// Sheets are in main_screen_compose.cpp.
 #include <QApplication>
 #include <QLabel>
 
+#include <filesystem>
+
 #include "app/about_box.h"
 #include "app/dialogs.h"
+#include "app/fax_description.h"
 #include "app/help_window.h"
 #include "app/hints.h"
 #include "app/main_screen.h"
+#include "qtplatform/busy_guards.h"
 
 namespace quillon::app {
 
@@ -35,28 +40,6 @@ bool beepWhenEmpty(bool empty) {
 }
 }  // namespace
 
-void TMainScreen::NewbuttonClick() {
-  notAvailableYet(cloneRequest ? QStringLiteral("Clone Fax") : QStringLiteral("New Fax"));
-  cloneRequest = false;
-  SetButtons();
-}
-
-void TMainScreen::CloneButtonClick() {
-  if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
-  cloneRequest = true;
-  NewbuttonClick();
-}
-
-void TMainScreen::EditButtonClick() {
-  if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(notebookPage() == 0 ? QStringLiteral("Edit Fax") : QStringLiteral("Received Fax Notes"));
-}
-
-void TMainScreen::DeleteButtonClick() {
-  if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(QStringLiteral("Delete Fax"));
-}
-
 void TMainScreen::SendButtonClick() {
   if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
   pendingCommand(QStringLiteral("Send Fax"));
@@ -73,19 +56,56 @@ void TMainScreen::ReceiveButtonClick() {
 
 void TMainScreen::mnuViewPrintClick() {
   if (beepWhenEmpty(currentListEmpty())) return;
-  pendingCommand(QStringLiteral("View/Print Fax"));
+  if (!faxViewer) {
+    pendingCommand(QStringLiteral("View/Print Fax"));
+    return;
+  }
+  bool incoming = notebookPage() == 1;
+  std::string path;
+  QString description;
+  {
+    qtplatform::BusyCursor busy;
+    qtplatform::StatusText statusLine(status, QStringLiteral("Preparing files for viewing..."));
+    if (incoming) {
+      store::Table& table = store_.recTable();
+      QString date = GetDatetimeAsString(table, false);
+      path = receiveFolder_ + "/" + table.getTrimmed("FAXFILE");
+      std::error_code ec;
+      if (table.getTrimmed("FAXFILE").empty() || !std::filesystem::is_regular_file(path, ec)) {
+        InfoBox(QStringLiteral("Fax file is missing"));
+        SetButtons();
+        return;
+      }
+      description = receivedDescription(table.getTrimmed("FROM"), date, path);
+    } else {
+      store::Table& table = store_.faxTable();
+      QString date = GetDatetimeAsString(table, true);
+      description = sentDescription(table.getTrimmed("RECIPIENT"), table.getTrimmed("SUBJECT"), date);
+      if (!createFaxFile) {  // rendering comes with the fax editor
+        pendingCommand(QStringLiteral("Viewing an outgoing fax"));
+        return;
+      }
+      path = createFaxFile();
+      if (path.empty()) {
+        InfoBox(QStringLiteral("Error creating fax file"));
+        SetButtons();
+        return;
+      }
+    }
+    statusLine.set(QStringLiteral("Loading viewer..."));
+  }
+  faxViewer(path, description);
+  ButtonBar->setEnabled(true);
+  // A rendered outgoing fax is temporary; a received fax file is never deleted by viewing.
+  if (!incoming) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+  SetButtons();
 }
 
 void TMainScreen::FaxlogCleanup1Click() {
   pendingCommand(QStringLiteral("Fax Log Cleanup"));
-}
-
-void TMainScreen::mnuCoverClick() {
-  pendingCommand(QStringLiteral("Cover Sheets"));
-}
-
-void TMainScreen::mnuPhoneBookClick() {
-  pendingCommand(QStringLiteral("Phone Book"));
 }
 
 void TMainScreen::mnuRebuildIndexesClick() {

@@ -36,6 +36,9 @@ struct Command {
 // The words both tables show for a command that runs in quillon-gui.
 inline constexpr const char* kRtfUsage = "rtf FILE.rtf --pages OUTDIR [--zoom N]";
 inline constexpr const char* kRtfSummary = "lay out an RTF document and write each page as PNG";
+inline constexpr const char* kRenderUsage =
+    "render OUT.APF [--record N | --cover FILE.rtf --document FILE.rtf] [--data-dir DIR]";
+inline constexpr const char* kRenderSummary = "render a stored fax (or RTF files) into a fax file";
 
 const std::vector<Command>& commands();     // every command, as quillon knows them
 const std::vector<Command>& guiCommands();  // the Qt ones with their run functions (quillon-gui)

@@ -18,8 +18,8 @@ const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       {"convert", "convert INPUT OUTPUT.APF [--type text|textex|tiff|pcx|dcx|bmp] [--fine] [--wide] [--station ID] ...",
        "convert a text file or image into a fax file", runFaxConvertCommand},
-      {"export", "export INPUT.APF OUTPUT [--page N] [--format bmp|pcx|dcx|tiff|pbm]",
-       "write a fax page as an image, or the whole fax as TIFF Class F", runFaxExportCommand},
+      {"export", "export INPUT.APF OUTPUT [--page N] [--format bmp|pcx|dcx|tiff|pdf|pbm]",
+       "write a fax page as an image, or the whole fax as TIFF Class F or PDF", runFaxExportCommand},
       {"import", "import INPUT.tif OUTPUT.APF [--station ID] [--standard]",
        "read a TIFF fax or raw Group 3 data into a fax file", runFaxImportCommand},
       {"info", "info INPUT.APF [--json]", "show a fax file's header and pages", runFaxInfoCommand},
@@ -37,6 +37,7 @@ const std::vector<Command>& commands() {
        "dump, query or check an xBase table; rebuild the fax tables' indexes", runTableCommand},
 #ifdef QUILLON_WITH_GUI
       {"rtf", kRtfUsage, kRtfSummary, nullptr},
+      {"render", kRenderUsage, kRenderSummary, nullptr},
 #endif
   };
   return table;

@@ -1,4 +1,4 @@
-// quillon export: a page of a fax file as BMP, PCX, DCX or PBM, or the whole fax as TIFF F.
+// quillon export: a page of a fax file as BMP, PCX, DCX or PBM, or the whole fax as TIFF F or PDF.
 #include <fstream>
 #include <ostream>
 #include <vector>
@@ -7,6 +7,7 @@
 #include "cli/fax_command_args.h"
 #include "faximage/fax_converter.h"
 #include "faximage/fax_unpacker.h"
+#include "faximage/pdf_fax/pdf_fax.h"
 #include "faximage/tiff_fax/tiff_fax.h"
 #include "errors/error_codes.h"
 
@@ -50,7 +51,7 @@ int exportFax(CommandContext& c) {
   FaxArgs args;
   if (!args.parse(c.args, {"--page", "--format"}, {}, c.err)) return 2;
   if (args.positional.size() != 2) {
-    c.err << "usage: quillon export INPUT.APF OUTPUT [--page N] [--format bmp|pcx|dcx|tiff|pbm]\n";
+    c.err << "usage: quillon export INPUT.APF OUTPUT [--page N] [--format bmp|pcx|dcx|tiff|pdf|pbm]\n";
     return 2;
   }
   const std::string& input = args.positional[0];
@@ -58,8 +59,8 @@ int exportFax(CommandContext& c) {
   std::string format = args.value("--format").value_or(lowerExtension(output));
   if (format == "tif") format = "tiff";
   unsigned page = unsigned(std::stoul(args.value("--page").value_or("1")));
-  if (format == "tiff") {
-    int status = ExportFaxToTiff(input, output);
+  if (format == "tiff" || format == "pdf") {
+    int status = format == "tiff" ? ExportFaxToTiff(input, output) : ExportFaxToPdf(input, output);
     if (status == ecInvalidPageNumber) return nothingToExport(c, input + " has no pages");
     return status == ecOK ? 0 : reportStatus(c.err, "export", status);
   }

@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "platform/file_io.h"
+#include "platform/serial_lock_file.h"
 #include "ports/port_mapping.h"
 #include "serial/port_selection.h"
 #include "settings/settings_store.h"
@@ -14,10 +15,17 @@ namespace quillon::cli {
 
 namespace {
 
-const char* presenceText(const std::string& device, platform::SerialPresence presence) {
+std::string presenceText(const std::string& device, platform::SerialPresence presence) {
   switch (presence) {
     case platform::SerialPresence::available: return "exists";
-    case platform::SerialPresence::inUse: return "in use";
+    case platform::SerialPresence::inUse: {
+      // Another program's lock file says who (a port held without one says nothing).
+      platform::SerialLockHolder holder =
+          ports::isFactoryName(device) ? platform::SerialLockHolder{} : platform::serialLockHolder(device);
+      if (holder.pid <= 0) return "in use";
+      std::string text = "in use by process " + std::to_string(holder.pid);
+      return holder.program.empty() ? text : text + " (" + holder.program + ")";
+    }
     case platform::SerialPresence::noAccess: return "exists, no access";
     case platform::SerialPresence::missing: break;
   }

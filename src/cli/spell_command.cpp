@@ -44,12 +44,7 @@ std::string lowerCaseName(std::string name) {
 // from the data folder (created when missing).
 spell::StandardDictionaries openDictionaries(CommandContext& context, spell::TAcropSpell& checker,
                                              const std::string& folder) {
-  std::string main = folder + spell::kMainDictionaryFile;
-  std::error_code ec;
-  if (!std::filesystem::exists(main, ec)) {
-    std::string shipped = platform::executableFolder() + spell::kMainDictionaryFile;
-    if (std::filesystem::exists(shipped, ec)) main = shipped;
-  }
+  const std::string main = spell::mainDictionaryPath(folder, platform::executableFolder());
   auto opened = spell::openStandardDictionaries(checker, main, folder + spell::kUserDictionaryFile);
   if (!opened.main)
     context.err << "quillon spell: no main dictionary (" << checker.lastError() << "); using the user dictionary alone\n";

@@ -199,13 +199,16 @@ const CodeClass* classFor(int code) {
 
 int RaiseOnError(int code) { return RaiseOnError(false, code); }
 
-int RaiseOnError(bool loadingFromStoredForm, int code) {
+int RaiseOnError(bool loadingFromStoredForm, int code) { return RaiseOnError(loadingFromStoredForm, code, {}); }
+
+int RaiseOnError(bool loadingFromStoredForm, int code, const std::string& detail) {
   if (code >= 0 || loadingFromStoredForm) return code;
-  if (const CodeClass* c = classFor(code)) c->raise(ErrorText(code), code);
-  if (code == ecOutOfMemory) throw EOutOfMemory(ErrorText(code));
+  auto message = [&](std::string text) { return detail.empty() ? text : text + " (" + detail + ")"; };
+  if (const CodeClass* c = classFor(code)) c->raise(message(ErrorText(code)), code);
+  if (code == ecOutOfMemory) throw EOutOfMemory(message(ErrorText(code)));
   if ((code <= ecIoFirst && code >= ecIoLast) || (code < ecSystemErrorBase && code >= ecSystemErrorLast))
-    throw EInOutError(ErrorText(code), -code);
-  throw EAPDException("Veld exception", 0);
+    throw EInOutError(message(ErrorText(code)), -code);
+  throw EAPDException(message("Veld exception"), 0);
 }
 
 int CodeOfException(const std::exception& e) {

@@ -1,6 +1,7 @@
 #pragma once
 // Turning status codes into exceptions at component boundaries, and back.
 #include <exception>
+#include <string>
 
 #include "errors/exceptions.h"
 
@@ -13,6 +14,9 @@ namespace quillon {
 //   EAPDException "Veld exception" with code 0 for anything else.
 int RaiseOnError(int code);
 int RaiseOnError(bool loadingFromStoredForm, int code);
+// The same, with `detail` (what the code's text cannot say, such as who holds a port) after
+// the message in brackets when it is not empty.
+int RaiseOnError(bool loadingFromStoredForm, int code, const std::string& detail);
 
 // The status code an exception stands for: EAPDException its code, EInOutError its number
 // negated, out of memory -8, anything else -9999.

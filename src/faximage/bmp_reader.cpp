@@ -1,6 +1,8 @@
 // BMP files: 1, 4, 8, 24 and 32 bits per pixel, uncompressed, bottom-up or top-down.
 // One-bit images keep their pixels (black is the darker palette entry); the other depths are
-// reduced to black and white by the ordered dither.
+// reduced to black and white by the ordered dither. Rows are read in blocks of about 256 KB
+// in the order the file holds them (bottom-up files from their end backwards), not one
+// seek and read per row.
 #include <algorithm>
 #include <vector>
 
@@ -25,6 +27,8 @@ class BmpReader : public ImageReader {
   int width() const override { return width_; }
   int height() const override { return height_; }
   int readRow(uint8_t* row) override;
+
+  static constexpr size_t kBlockBytes = 256 * 1024;
   uint64_t bytesToConvert() const override { return uint64_t(stride_) * uint64_t(height_); }
   uint64_t bytesConverted() const override { return uint64_t(stride_) * uint64_t(rowsRead_); }
 
@@ -36,8 +40,12 @@ class BmpReader : public ImageReader {
   size_t stride_ = 0;
   std::vector<Rgb> palette_;
   bool invertMono_ = false;
-  std::vector<uint8_t> raw_;
+  int rowsInFile_ = 0;          // whole rows the file holds (a short file ends early)
+  std::vector<uint8_t> block_;  // file rows blockFirst_ ... blockFirst_ + blockRows_ - 1
+  int blockFirst_ = 0, blockRows_ = 0;
   int rowsRead_ = 0;
+
+  const uint8_t* fileRow(int index, int& status);
   OrderedDither dither_;
 };
 
@@ -93,21 +101,21 @@ int BmpReader::open(const std::string& path) {
     invertMono_ = bits_ == 1 && palette_[0].sum() > palette_[1].sum();
   }
   if (dataOffset_ > fileSize) return ecBadGraphicsFormat;
-  raw_.resize(stride_);
+  rowsInFile_ = int(std::min<uint64_t>(uint64_t(height_), (fileSize - dataOffset_) / stride_));
+  blockFirst_ = blockRows_ = 0;
   return ecOK;
 }
 
 int BmpReader::readRow(uint8_t* row) {
   if (rowsRead_ >= height_) return ecBadGraphicsFormat;
-  int fileRow = topDown_ ? rowsRead_ : height_ - 1 - rowsRead_;
-  int status = file_.seek(dataOffset_ + uint64_t(fileRow) * stride_);
-  if (status == ecOK) status = file_.readExact(raw_.data(), stride_, ecBadGraphicsFormat);
-  if (status != ecOK) return status;
+  int status = ecOK;
+  const uint8_t* raw = fileRow(topDown_ ? rowsRead_ : height_ - 1 - rowsRead_, status);
+  if (!raw) return status;
   const size_t rowBytes = (size_t(width_) + 7) / 8;
   const int y = ++rowsRead_;
   if (bits_ == 1) {
     // Pixels of the darker palette entry become 1.
-    for (size_t i = 0; i < rowBytes; ++i) row[i] = invertMono_ ? raw_[i] : uint8_t(~raw_[i]);
+    for (size_t i = 0; i < rowBytes; ++i) row[i] = invertMono_ ? raw[i] : uint8_t(~raw[i]);
     if (width_ % 8) row[rowBytes - 1] &= uint8_t(0xFF << (8 - width_ % 8));
     return ecOK;
   }
@@ -115,10 +123,10 @@ int BmpReader::readRow(uint8_t* row) {
   for (int x = 0; x < width_; ++x) {
     Rgb c;
     switch (bits_) {
-      case 4: c = palette_[(raw_[size_t(x) / 2] >> (x % 2 ? 0 : 4)) & 0x0F]; break;
-      case 8: c = palette_[raw_[size_t(x)]]; break;
+      case 4: c = palette_[(raw[size_t(x) / 2] >> (x % 2 ? 0 : 4)) & 0x0F]; break;
+      case 8: c = palette_[raw[size_t(x)]]; break;
       default: {
-        const uint8_t* p = &raw_[size_t(x) * size_t(bits_ / 8)];
+        const uint8_t* p = &raw[size_t(x) * size_t(bits_ / 8)];
         c = {p[2], p[1], p[0]};
       }
     }
@@ -126,6 +134,30 @@ int BmpReader::readRow(uint8_t* row) {
   }
   platform::pumpMessages();  // a large photo keeps the window alive
   return ecOK;
+}
+
+// Row `index` of the file's pixel data, from the block that holds it; a new block reaches
+// from it in the direction the rows are being read.
+const uint8_t* BmpReader::fileRow(int index, int& status) {
+  if (index >= blockFirst_ && index < blockFirst_ + blockRows_)
+    return block_.data() + size_t(index - blockFirst_) * stride_;
+  if (index >= rowsInFile_) {  // the file ends before this row
+    status = ecBadGraphicsFormat;
+    return nullptr;
+  }
+  int perBlock = int(std::max<size_t>(1, kBlockBytes / stride_));
+  int first = topDown_ ? index : std::max(0, index - perBlock + 1);
+  int count = std::min(perBlock, rowsInFile_ - first);
+  block_.resize(size_t(count) * stride_);
+  status = file_.seek(dataOffset_ + uint64_t(first) * stride_);
+  if (status == ecOK) status = file_.readExact(block_.data(), block_.size(), ecBadGraphicsFormat);
+  if (status != ecOK) {
+    blockRows_ = 0;
+    return nullptr;
+  }
+  blockFirst_ = first;
+  blockRows_ = count;
+  return block_.data() + size_t(index - first) * stride_;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,6 +20,10 @@ namespace quillon::platform {
 namespace {
 
 constexpr int kStatusPollMs = 20;   // modem lines and error counters, where the driver has them
+// With the driver watching the modem lines only the error counters are polled (they also
+// are read whenever bytes arrive, which is when parity, framing and overrun errors come),
+// and the lines once more in case a change fell between two of the driver's waits.
+constexpr int kWatchedPollMs = 100;
 
 int openError(int err) {
   switch (err) {
@@ -72,6 +77,10 @@ std::uint8_t modemBits(int lines) {
   return s;
 }
 
+std::string exclusiveUseText(const std::string& path) {
+  return path + " is in use by another program (it holds the device for itself)";
+}
+
 bool unsupported(int err) { return err == ENOTTY || err == EINVAL; }
 
 // Raw bytes, no echo or line editing, reads that return at once.
@@ -84,12 +93,13 @@ void makeRaw(termios& t) {
 
 }  // namespace
 
-PosixSerialDevice::PosixSerialDevice(int fd, std::string name, bool locked)
-    : fd_(fd), name_(std::move(name)), locked_(locked) {}
+PosixSerialDevice::PosixSerialDevice(int fd, std::string name, bool locked, std::unique_ptr<SerialLockFile> lockFile)
+    : fd_(fd), name_(std::move(name)), locked_(locked), lockFile_(std::move(lockFile)) {}
 
 bool PosixSerialDevice::makeWakePipe() { return ::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) == 0; }
 
 PosixSerialDevice::~PosixSerialDevice() {
+  lineWatcher_.stop();
   if (locked_) ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);  // also releases the flock
   if (wake_[0] >= 0) ::close(wake_[0]);
@@ -97,8 +107,17 @@ PosixSerialDevice::~PosixSerialDevice() {
 }
 
 SerialOpenResult PosixSerialDevice::open(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return {nullptr, openError(errno)};
+  // The lock file comes first: a port another program uses is not even opened, so nothing
+  // about it changes.
+  SerialLockResult lock = acquireSerialLock(path);
+  if (!lock.lock) return {nullptr, lock.error, lock.reason};
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {nullptr, openError(errno)};
+  if (fd < 0) {
+    int err = errno;
+    return {nullptr, openError(err), err == EBUSY ? exclusiveUseText(path) : std::string()};
+  }
   termios t{};
   if (::tcgetattr(fd, &t) != 0) {  // not a terminal: not a serial port
     ::close(fd);
@@ -109,10 +128,11 @@ SerialOpenResult PosixSerialDevice::open(const std::string& path) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int err = errno;
     ::close(fd);
-    return {nullptr, err == EWOULDBLOCK ? kSerialAccessDenied : openError(err)};
+    if (err == EWOULDBLOCK) return {nullptr, kSerialAccessDenied, exclusiveUseText(path)};
+    return {nullptr, openError(err)};
   }
   ::ioctl(fd, TIOCEXCL);
-  std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(fd, path, true));
+  std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice(fd, path, true, std::move(lock.lock)));
   if (!dev->makeWakePipe()) return {nullptr, ecOutOfMemory};
   makeRaw(t);
   cfsetispeed(&t, B19200);
@@ -146,6 +166,9 @@ SerialOpenResult PosixSerialDevice::adopt(int fd) {
 }
 
 SerialPresence PosixSerialDevice::probe(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return SerialPresence::missing;
+  if (serialLockHolder(path).held) return SerialPresence::inUse;
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == EBUSY) return SerialPresence::inUse;
@@ -346,6 +369,7 @@ int PosixSerialDevice::purge(bool receive, bool transmit) {
 void PosixSerialDevice::primeStatus() {
   pollStatusChanges();  // learn the lines and counters as they are now; nothing changed yet
   pendingErrors_ = 0;
+  if (modemLinesSupported_) lineWatcher_.start(fd_);
 }
 
 std::uint32_t PosixSerialDevice::pollStatusChanges() {
@@ -384,14 +408,18 @@ std::uint32_t PosixSerialDevice::pollStatusChanges() {
 std::uint32_t PosixSerialDevice::waitEvent(std::uint32_t mask, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
+    bool watched = lineWatcher_.watching();
     bool polling = modemLinesSupported_ || countersSupported_;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now()).count();
     if (left < 0) left = 0;
-    int slice = static_cast<int>(polling ? std::min<long long>(left, kStatusPollMs) : left);
-    pollfd fds[2] = {{fd_, static_cast<short>((mask & kEventReceiveChar) ? POLLIN : 0), 0},
-                     {wake_[0], POLLIN, 0}};
-    int r = ::poll(fds, 2, slice);
+    int step = watched ? kWatchedPollMs : kStatusPollMs;
+    int slice = static_cast<int>(polling ? std::min<long long>(left, step) : left);
+    pollfd fds[3] = {{fd_, static_cast<short>((mask & kEventReceiveChar) ? POLLIN : 0), 0},
+                     {wake_[0], POLLIN, 0},
+                     {lineWatcher_.changeFd(), POLLIN, 0}};
+    int r = ::poll(fds, 3, slice);
+    if (r > 0 && (fds[2].revents & POLLIN)) lineWatcher_.drain();  // the lines are read below
     if (r < 0 && errno != EINTR) return kEventDeviceGone;
     if (r > 0 && (fds[1].revents & POLLIN)) {
       std::uint8_t drain[16];

@@ -1,11 +1,14 @@
 #pragma once
 // A serial device on a termios file descriptor: a real port (/dev/ttyS0, /dev/ttyUSB0,
-// /dev/ttyACM0) or a pseudo-terminal. Opened for exclusive use: TIOCEXCL plus an flock, so a
+// /dev/ttyACM0) or a pseudo-terminal. Opened for exclusive use: a UUCP lock file (the
+// convention other serial programs honour, serial_lock_file.h), TIOCEXCL and an flock, so a
 // second opener, in this program or another, is refused with kSerialAccessDenied.
 #include <atomic>
 #include <mutex>
 
+#include "platform/modem_line_watcher.h"
 #include "platform/serial_device.h"
+#include "platform/serial_lock_file.h"
 
 namespace quillon::platform {
 
@@ -18,7 +21,8 @@ class PosixSerialDevice final : public SerialDevice {
   // Takes over a descriptor opened by someone else (it stays theirs: a new open file
   // description is made, so its flags are not touched). Line settings are kept as they are.
   static SerialOpenResult adopt(int fd);
-  // Whether a device exists at `path` and can be opened now; opens and closes it at once.
+  // Whether a device exists at `path` and can be opened now: a port another program has
+  // locked is in use without being opened; otherwise it is opened and closed at once.
   static SerialPresence probe(const std::string& path);
 
   ~PosixSerialDevice() override;
@@ -36,17 +40,21 @@ class PosixSerialDevice final : public SerialDevice {
   void cancelWait() override;
   std::string name() const override { return name_; }
 
+  // The driver reports modem-line changes itself (TIOCMIWAIT), so the lines are not polled.
+  bool modemLinesWatched() const { return lineWatcher_.watching(); }
+
  private:
-  PosixSerialDevice(int fd, std::string name, bool locked);
+  PosixSerialDevice(int fd, std::string name, bool locked, std::unique_ptr<SerialLockFile> lockFile = nullptr);
   bool makeWakePipe();
   bool setModemLine(int line, bool on);
-  void primeStatus();
+  void primeStatus();  // also starts the line watcher where the driver has modem lines
   std::uint32_t pollStatusChanges();  // event bits of modem lines and line errors seen now
 
   int fd_;
   int wake_[2] = {-1, -1};
   std::string name_;
   bool locked_;
+  std::unique_ptr<SerialLockFile> lockFile_;  // removed after the descriptor is closed
   // Settings the termios record cannot hold (XON/XOFF limits, DSR output flow, DTR mode).
   std::mutex settingsMutex_;
   SerialSettings extra_;
@@ -56,6 +64,7 @@ class PosixSerialDevice final : public SerialDevice {
   bool kernelRs485_ = false;  // the driver toggles RTS itself (settings lock)
   std::atomic<std::uint8_t> pendingErrors_{0};
   std::uint8_t lastModem_ = 0;  // comm thread only
+  ModemLineWatcher lineWatcher_;  // stopped before the descriptor is closed
   struct Counters {
     int overrun = 0, parity = 0, frame = 0, brk = 0, bufOverrun = 0;
   } lastCounts_;  // comm thread only

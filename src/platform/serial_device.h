@@ -112,8 +112,12 @@ class SerialDevice {
 };
 
 struct SerialOpenResult {
+  SerialOpenResult() = default;
+  SerialOpenResult(std::unique_ptr<SerialDevice> opened, int status = 0, std::string why = {})
+      : device(std::move(opened)), error(status), reason(std::move(why)) {}
   std::unique_ptr<SerialDevice> device;
   int error = 0;  // negated system error number when `device` is empty
+  std::string reason;  // when refused: why, for the user (who holds the port, which file)
 };
 
 // Devices that are not files: a name (e.g. "emulator") with a factory that opens the device

@@ -24,6 +24,10 @@ PageLayout PageLayout::sane() const {
   return l;
 }
 
+namespace {
+constexpr int kDefaultTabTwips = 720;  // a tab stop every half inch where a paragraph sets none
+}  // namespace
+
 double layoutDpi() {
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
     if (QScreen* screen = app->primaryScreen()) return screen->logicalDotsPerInchY();
@@ -43,6 +47,7 @@ void applyPageLayout(QTextDocument& document, const PageLayout& layout, bool wra
   document.rootFrame()->setFrameFormat(frame);
   QTextOption option = document.defaultTextOption();
   option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  option.setTabStopDistance(twipsToPixels(kDefaultTabTwips));  // Qt's own 80 pixels is no word processor's
   document.setDefaultTextOption(option);
   document.setPageSize(QSizeF(twipsToPixels(l.pageWidth), twipsToPixels(l.pageHeight)));
 }

@@ -31,6 +31,12 @@ QDoubleSpinBox* spin(const char* name, double low, double high, double step, int
 
 const Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
 
+// The place of a paragraph's alignment in kAlignments (and in the alignment list).
+int alignmentIndex(const QTextBlockFormat& f) {
+  const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
+  return align & Qt::AlignHCenter ? 1 : align & Qt::AlignRight ? 2 : align & Qt::AlignJustify ? 3 : 0;
+}
+
 }  // namespace
 
 TParagraphPropDlg::TParagraphPropDlg(TWPRichText& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
@@ -76,8 +82,7 @@ void TParagraphPropDlg::showValues(const QTextBlockFormat& f) {
   before_->setValue(pixelsToPoints(f.topMargin()));
   after_->setValue(pixelsToPoints(f.bottomMargin()));
   lineSpacing_->setValue(f.lineHeightType() == QTextBlockFormat::ProportionalHeight ? f.lineHeight() / 100.0 : 1.0);
-  const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
-  alignment_->setCurrentIndex(align & Qt::AlignHCenter ? 1 : align & Qt::AlignRight ? 2 : align & Qt::AlignJustify ? 3 : 0);
+  alignment_->setCurrentIndex(alignmentIndex(f));
 }
 
 QTextBlockFormat TParagraphPropDlg::applied(QTextBlockFormat f) const {
@@ -99,8 +104,10 @@ QTextBlockFormat TParagraphPropDlg::applied(QTextBlockFormat f) const {
     }
   }
   const Qt::Alignment align = kAlignments[std::clamp(alignment_->currentIndex(), 0, 3)];
-  if (align == Qt::AlignLeft) f.clearProperty(QTextFormat::BlockAlignment);
-  else f.setAlignment(align);
+  if (align != kAlignments[alignmentIndex(was)]) {
+    if (align == Qt::AlignLeft) f.clearProperty(QTextFormat::BlockAlignment);
+    else f.setAlignment(align);
+  }
   return f;
 }
 

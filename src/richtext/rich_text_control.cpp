@@ -301,8 +301,7 @@ void TWPRichText::HighlightWord() {
   if (!scan_.hasWord()) return;
   highlight_ = scan_.current();
   cursor_.setPosition(highlight_.selectionEnd());
-  ensureCaretVisible();
-  viewport()->update();
+  cursorMoved();  // the tool bar shows the word's format
 }
 
 bool TWPRichText::ReplaceHighlightedWord(const QString& replacement) {

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "qtplatform/drawn_icon.h"
+
 namespace quillon::richtext {
 namespace {
 
@@ -130,19 +132,7 @@ void draw(QPainter& p, ToolIcon kind) {
 }  // namespace
 
 QIcon toolIcon(ToolIcon kind) {
-  QIcon icon;
-  for (int ratio : {1, 2}) {
-    QPixmap pixmap(kSize * ratio, kSize * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    draw(p, kind);
-    p.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  return qtplatform::drawnIcon(kSize, [kind](QPainter& p) { draw(p, kind); });
 }
 
 }  // namespace quillon::richtext

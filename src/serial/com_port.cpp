@@ -191,10 +191,11 @@ void TApdCustomComPort::initPort() {
   p.rts = rts_;
   int rc = d->OpenDispatcher(p);
   if (rc < 0) {
+    std::string reason = d->OpenFailureReason();
     d.reset();
     if (rc == platform::kSerialAccessDenied) rc = ecAlreadyOpen;
     else if (rc == ecFileNotFound || rc == ecPathNotFound) rc = ecBadId;
-    raise(rc);
+    RaiseOnError(Loading(), rc, reason);
     return;  // loading: nothing raised, the port stays closed
   }
   dispatcher_ = std::move(d);

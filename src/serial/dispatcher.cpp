@@ -84,6 +84,7 @@ int TApdBaseDispatcher::OpenDispatcher(const DispatcherOpenParams& params) {
   if (open_ || !ThreadsGone()) return ecAlreadyOpen;  // the dispatcher is already started
   if (params.outSize == 0 || params.inSize == 0) return ecBadArgument;
   auto opened = OpenDevice(params);
+  openFailure_ = opened.reason;
   if (!opened.device) return opened.error < 0 ? opened.error : ecBadId;
   {
     std::scoped_lock guard(lock_, inLock_, outLock_);

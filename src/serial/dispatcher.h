@@ -68,6 +68,8 @@ class TApdBaseDispatcher {
 
   // --- opening and closing ---
   int OpenDispatcher(const DispatcherOpenParams& params);
+  // Why the last OpenDispatcher failed, when the device said (who holds the port); else empty.
+  const std::string& OpenFailureReason() const { return openFailure_; }
   // Closes the device. While notifications are being delivered only the closing flag is set
   // (result 1) and the close completes when the delivery ends; ThreadsGone() then turns true.
   int CloseDispatcher();
@@ -250,6 +252,7 @@ class TApdBaseDispatcher {
                  std::size_t length = 0);  // trace lock held
 
   std::unique_ptr<platform::SerialDevice> device_;
+  std::string openFailure_;
   int slot_ = -1;
   void* owner_ = nullptr;
   unsigned inSize_ = 4096, outSize_ = 4096;

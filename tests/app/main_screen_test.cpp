@@ -309,9 +309,9 @@ TEST_F(MainScreen, CommandsOfLaterVersionsSaySoAndEmptyListsOnlyBeep) {
   ASSERT_FALSE(w.creationFailed());
   w.FormActivate();
   auto notice = answerNextMessageBox(QMessageBox::Ok);
-  w.Newbutton->click();
+  w.FaxlogCleanup1->trigger();
   EXPECT_TRUE(notice->seen);
-  EXPECT_EQ(notice->text, "New Fax is not available in this version yet.");
+  EXPECT_EQ(notice->text, "Fax Log Cleanup is not available in this version yet.");
   // Send on an empty list: the command is disabled, and the handler itself only beeps.
   EXPECT_FALSE(w.SendButton->isEnabled());
   w.SendButtonClick();  // no message box: the stray-box guard would fail the test

@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "platform/posix_serial_device.h"
+#include "support/lock_folder.h"
 #include "support/run_command.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
@@ -34,6 +35,20 @@ TEST(PortsCommand, ListsMappedPortsWithTheirState) {
   auto held = platform::PosixSerialDevice::open(pty.slavePath());
   ASSERT_TRUE(held.device);
   EXPECT_NE(runPorts(dir.path()).find("in use"), std::string::npos);
+}
+
+TEST(PortsCommand, APortAnotherProgramLockedIsInUseByItsProcess) {
+  test::LockFolder locks;
+  test::TempDir dir;
+  test::PseudoTerminal pty;
+  dir.write("QLN.INI", "[Ports]\r\nCOM5=" + pty.slavePath() + "\r\n");
+  test::IdleProcess other;
+  locks.writeLock(pty.slavePath(), other.pid());
+  std::string listing = runPorts(dir.path());
+  EXPECT_NE(listing.find(pty.slavePath() + "  in use by process " + std::to_string(other.pid())), std::string::npos)
+      << listing;
+  other.end();  // a stale lock does not make the port busy
+  EXPECT_NE(runPorts(dir.path()).find(pty.slavePath() + "  exists"), std::string::npos);
 }
 
 TEST(PortsCommand, MapWritesThePortsSectionAndKeepsTheRest) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -195,6 +196,40 @@ TEST(FaxConverterImages, ImageFilesRoundTripThroughTheUnpackersWriters) {
     std::string fax = withExtension(dir.file(name), "APF");
     EXPECT_EQ(pageLines(fax, 1), rows) << name;
     EXPECT_EQ(pageCount(fax), type == idDcx ? 2 : 1);
+  }
+}
+
+// Pages taller than one read block (256 KB): bottom-up as written, top-down, and short.
+TEST(FaxConverterImages, TallBmpsReadInBlocksInBothRowOrders) {
+  quillon::test::TempDir dir;
+  std::mt19937 rng(21);
+  auto rows = test::randomRows(rng, 1728, 3000);  // 216-byte rows: 1213 to a block
+  MonoBitmap image = test::blackRowsBitmap(rows, 1728);
+  ASSERT_EQ(writeBmp(dir.file("up.bmp"), image), ecOK);
+  std::string bottomUp = dir.read("up.bmp");
+  uint32_t offset = 0;
+  std::memcpy(&offset, bottomUp.data() + 10, 4);
+  ASSERT_EQ(bottomUp.size(), offset + 3000u * 216);
+  std::string topDown = bottomUp.substr(0, offset);
+  for (int r = 2999; r >= 0; --r) topDown += bottomUp.substr(offset + size_t(r) * 216, 216);
+  int32_t negative = -3000;
+  std::memcpy(topDown.data() + 22, &negative, 4);
+  dir.write("down.bmp", topDown);
+  dir.write("short.bmp", bottomUp.substr(0, offset + 2500 * 216));  // rows missing at the top
+  dir.write("shortdown.bmp", topDown.substr(0, offset + 2500 * 216));
+  for (const char* name : {"up.bmp", "down.bmp", "short.bmp", "shortdown.bmp"}) {
+    TApdFaxConverter c;
+    c.SetInputDocumentType(idBmp);
+    c.SetLeftMargin(0);
+    c.SetDocumentFile(dir.file(name));
+    c.Loading = true;
+    int status = c.ConvertDocument();
+    if (std::string(name).find("short") == 0) {
+      EXPECT_EQ(status, ecBadGraphicsFormat) << name;
+      continue;
+    }
+    ASSERT_EQ(status, ecOK) << name;
+    EXPECT_EQ(pageLines(withExtension(dir.file(name), "APF"), 1), rows) << name;
   }
 }
 

@@ -1,6 +1,8 @@
 // quillon convert / info / export / import on real files.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <filesystem>
 #include <sstream>
 
@@ -35,6 +37,11 @@ TEST(FaxCommands, ConvertInfoExportImportRoundTrip) {
   }
   auto tiff = run({"export", dir.file("letter.APF"), dir.file("letter.tif")});
   ASSERT_EQ(tiff.status, 0) << tiff.err;
+  auto pdf = run({"export", dir.file("letter.APF"), dir.file("letter.out"), "--format", "pdf"});
+  ASSERT_EQ(pdf.status, 0) << pdf.err;
+  char magic[6] = {};
+  std::ifstream(dir.file("letter.out"), std::ios::binary).read(magic, 5);
+  EXPECT_STREQ(magic, "%PDF-");  // --format wins over the name's extension
   auto import = run({"import", dir.file("letter.tif"), dir.file("again.APF")});
   ASSERT_EQ(import.status, 0) << import.err;
   EXPECT_NE(run({"info", dir.file("again.APF")}).out.find("Pages:       2"), std::string::npos);
@@ -103,6 +110,9 @@ TEST(FaxCommands, NothingToExportIsRefusedAndWritesNothing) {
   EXPECT_EQ(tiff.status, 1);
   EXPECT_NE(tiff.err.find("has no pages; nothing was written"), std::string::npos) << tiff.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif")));
+  auto pdf = run({"export", dir.file("none.apf"), dir.file("none.pdf")});
+  EXPECT_EQ(pdf.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.pdf")));
 
   dir.write("empty.apf", faxWithBlankPages({3, 0}));
   for (const char* format : {"bmp", "pcx", "dcx", "pbm"}) {

@@ -1,6 +1,7 @@
 // The two serial devices: termios on real pseudo-terminals, and the in-process line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "platform/in_process_serial_device.h"
+#include "platform/modem_line_watcher.h"
 #include "platform/posix_serial_device.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
@@ -219,4 +221,47 @@ TEST(SerialDeviceRegistry, OpensThroughNamedFactories) {
   EXPECT_EQ(askedFor, 3);
   registerSerialDeviceFactory("test-line", nullptr);
   EXPECT_EQ(openRegisteredSerialDevice("test-line", 3).error, kSerialNoDevice);
+}
+
+// Pseudo-terminals have no modem lines and no TIOCMIWAIT: the watch ends at once, says so
+// through its pipe, and the device goes on as before.
+TEST(ModemLineWatcher, EndsAtOnceWhereTheDriverCannotWaitForTheLines) {
+  PseudoTerminal pty;
+  int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  {
+    ModemLineWatcher watcher;
+    ASSERT_TRUE(watcher.start(fd));
+    pollfd p{watcher.changeFd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 2000), 1);
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (watcher.watching() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(watcher.watching());
+    watcher.drain();
+    watcher.stop();
+    EXPECT_EQ(watcher.changeFd(), -1);
+  }
+  ::close(fd);
+  auto opened = PosixSerialDevice::open(pty.slavePath());
+  ASSERT_TRUE(opened.device);
+  EXPECT_FALSE(static_cast<PosixSerialDevice&>(*opened.device).modemLinesWatched());
+}
+
+// A real port with modem lines (QUILLON_TEST_SERIAL_PORT=/dev/ttyUSB0, for example; skipped
+// without one): the driver waits for the lines, nothing wakes a quiet wait early, and closing
+// ends the driver's wait at once.
+TEST(ModemLineWatcher, ARealPortsLinesAreWatchedAndTheWatchEndsWithTheDevice) {
+  const char* port = std::getenv("QUILLON_TEST_SERIAL_PORT");
+  if (!port || !*port) GTEST_SKIP() << "no real serial port named in QUILLON_TEST_SERIAL_PORT";
+  auto opened = PosixSerialDevice::open(port);
+  ASSERT_TRUE(opened.device) << opened.error << " " << opened.reason;
+  auto& dev = static_cast<PosixSerialDevice&>(*opened.device);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_TRUE(dev.modemLinesWatched());
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(dev.waitEvent(kEventCts | kEventDsr | kEventRlsd | kEventRing, 300), 0u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
+  start = std::chrono::steady_clock::now();
+  opened.device.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }

@@ -68,6 +68,25 @@ TEST_F(Control, TypingFieldsAndReplacingThemByNumber) {
   EXPECT_EQ(fieldsOf(*editor.document()).size(), 1u);
 }
 
+TEST_F(Control, FieldsAreDrawnInTheInsertionPointColour) {
+  editor.loadRtf("{\\rtf1 plain {\\field{\\*\\fldinst QUILLONFIELD 2}{\\fldrslt [FAX#]}}}");
+  QImage page(600, 200, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  editor.paintPage(painter, page.rect(), 0);
+  painter.end();
+  int red = 0, black = 0;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x) {
+      const QColor c = page.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+      black += c.red() < 80 && c.green() < 80 && c.blue() < 80;
+    }
+  EXPECT_EQ(insertPointColour(), QColor(Qt::red));
+  EXPECT_GT(red, 30);    // "[FAX#]"
+  EXPECT_GT(black, 30);  // "plain"
+}
+
 TEST_F(Control, ReplacedFieldsKeepTheFieldsCharacterFormat) {
   editor.setBold(true);
   editor.insertField(3, "[SUBJECT]");
@@ -278,6 +297,15 @@ TEST_F(Control, ToolBarFormatsAndRaisesStartSpellCheck) {
   EXPECT_FALSE(bar.boldAction()->isChecked());
   bar.spellAction()->trigger();
   EXPECT_EQ(spellChecks, 1);
+  editor.selectAll();
+  bar.cutAction()->trigger();
+  EXPECT_EQ(editor.plainText(), "\n");
+  bar.pasteAction()->trigger();
+  bar.pasteAction()->trigger();
+  EXPECT_EQ(editor.plainText(), "hello worldhello world\n");
+  editor.selectAll();
+  bar.copyAction()->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "hello worldhello world");
   EXPECT_EQ(TWPToolBar::fontSizeList().front(), 8);
   EXPECT_GT(bar.fontNames()->count(), 0);
 
@@ -316,6 +344,25 @@ TEST_F(Control, ParagraphDialogAppliesToTheCurrentParagraph) {
     EXPECT_EQ(f.textIndent(), 0);
     EXPECT_EQ(f.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
   }
+}
+
+TEST_F(Control, ParagraphDialogOverASelectionSetsOnlyWhatWasChanged) {
+  editor.loadRtf("{\\rtf1\\pard\\qc one\\par\\pard\\qr\\li360 two\\par\\pard\\qj three}");
+  QTextCursor c = editor.textCursor();
+  c.setPosition(1);
+  c.setPosition(editor.document()->characterCount() - 2, QTextCursor::KeepAnchor);
+  editor.setTextCursor(c);
+  TParagraphPropDlg dialog(editor);
+  EXPECT_EQ(dialog.alignment()->currentIndex(), 3);  // the values of the caret's paragraph are shown
+  dialog.spaceAfter()->setValue(6);
+  dialog.accept();
+  const Qt::Alignment kept[] = {Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
+  for (int n = 0; n < 3; ++n) {
+    const QTextBlockFormat f = editor.document()->findBlockByNumber(n).blockFormat();
+    EXPECT_EQ(pixelsToTwips(f.bottomMargin()), 120) << n;
+    EXPECT_EQ(f.alignment() & Qt::AlignHorizontal_Mask, kept[n]) << n;
+  }
+  EXPECT_EQ(pixelsToTwips(editor.document()->findBlockByNumber(1).blockFormat().leftMargin()), 360);
 }
 
 TEST_F(Control, WritingFontAppliesToWhatIsTyped) {

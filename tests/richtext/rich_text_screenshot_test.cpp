@@ -1,6 +1,8 @@
-// Pictures of the control with its tool bar and a formatted cover letter, offscreen. They go
-// to $QUILLON_SCREENSHOT_DIR when that is set (for looking at them), else to a temporary folder.
+// Pictures of the control with its tool bar and a formatted cover letter, of the tool bar and of
+// the paragraph dialog, offscreen or under Xvfb. They go to $QUILLON_SCREENSHOT_DIR when that is
+// set (for looking at them), else to a temporary folder.
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -9,6 +11,7 @@
 
 #include <cstdlib>
 
+#include "richtext/paragraph_prop_dlg.h"
 #include "richtext/rich_text_control.h"
 #include "richtext/rich_text_toolbar.h"
 #include "richtext/sample_documents.h"
@@ -55,6 +58,17 @@ TEST(RichTextScreenshot, ControlWithToolBarAndAFormattedDocument) {
   EXPECT_TRUE(zoomed.save(QString::fromStdString(out + "richtext_editor_70.png")));
   EXPECT_NE(full, zoomed);
   EXPECT_TRUE(bar->boldAction()->isChecked());  // the selection is bold
+  EXPECT_TRUE(bar->grab().toImage().save(QString::fromStdString(out + "richtext_toolbar.png")));
+
+  // The paragraph dialog over the indented list of the letter.
+  editor->setZoom(100);
+  c.setPosition(editor->document()->toPlainText().indexOf("1.\t") + 1);
+  editor->setTextCursor(c);
+  TParagraphPropDlg dialog(*editor, &window);
+  dialog.show();
+  QApplication::processEvents();
+  EXPECT_GT(dialog.leftIndent()->value(), 0);
+  EXPECT_TRUE(dialog.grab().toImage().save(QString::fromStdString(out + "paragraph_properties.png")));
 }
 
 }  // namespace

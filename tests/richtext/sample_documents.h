@@ -23,19 +23,24 @@ inline std::string rtfHead() {
          "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}\n";
 }
 
-// Two hundred pages of justified running text with a heading now and then.
-inline std::string longDocument() {
+// Justified running text: `paragraphs` paragraphs of three sentences each ending in `tail`, and
+// a heading before every `headingEvery`-th.
+inline std::string runningText(int paragraphs, int headingEvery, const std::string& tail = "") {
   std::string rtf = rtfHead();
   const std::string sentence =
       "The quick brown fox jumps over the lazy dog while the fax machine hums along quietly. ";
-  for (int paragraph = 0; paragraph < 2900; ++paragraph) {
-    if (paragraph % 60 == 0) rtf += "\\pard\\sb240\\sa120\\plain\\f0\\fs28\\b Section " + std::to_string(paragraph / 60 + 1) + "\\par\n";
+  for (int paragraph = 0; paragraph < paragraphs; ++paragraph) {
+    if (paragraph % headingEvery == 0)
+      rtf += "\\pard\\sb240\\sa120\\plain\\f0\\fs28\\b Section " + std::to_string(paragraph / headingEvery + 1) + "\\par\n";
     rtf += "\\pard\\qj\\sa120\\plain\\f1\\fs24 ";
     for (int s = 0; s < 3; ++s) rtf += sentence;
-    rtf += "\\par\n";
+    rtf += tail + "\\par\n";
   }
   return rtf + "}";
 }
+
+// Two hundred pages of justified running text with a heading now and then.
+inline std::string longDocument() { return runningText(2900, 60); }
 
 inline std::vector<std::pair<std::string, std::string>> sampleDocuments() {
   const std::string h = rtfHead();

@@ -14,6 +14,7 @@
 #include "serial/flow_levels.h"
 #include "serial/port_selection.h"
 #include "serial_test_support.h"
+#include "support/lock_folder.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
 
@@ -37,6 +38,7 @@ class ComPortTest : public ::testing::Test {
   bool runUntil(const std::function<bool()>& done) { return loop.runUntil(done, 10s); }
 
   platform::HeadlessMainLoop loop;
+  test::LockFolder locks;
   test::TempDir dir;
   test::PseudoTerminal pty;
   RegisteredLine line, otherLine;
@@ -158,6 +160,10 @@ TEST_F(ComPortTest, OpenFailuresBecomeTheirExceptions) {
     FAIL();
   } catch (const EAlreadyOpen& e) {
     EXPECT_EQ(e.code(), -2008);
+    EXPECT_EQ(std::string(e.what()).rfind("ie_Open - device already open (" + pty.slavePath() +
+                                              " is already open in this program, lock file ", 0),
+              0u)
+        << e.what();
   }
   EXPECT_FALSE(second.Open());
   missing.SetComNumber(7);
@@ -166,6 +172,28 @@ TEST_F(ComPortTest, OpenFailuresBecomeTheirExceptions) {
   missing.SetOpen(true);
   EXPECT_NO_THROW(missing.Loaded());
   EXPECT_FALSE(missing.Open());
+}
+
+TEST_F(ComPortTest, APortAnotherProgramLockedIsRefusedNamingItsProcess) {
+  test::IdleProcess other;
+  locks.writeLock(pty.slavePath(), other.pid());
+  TApdComPort port;
+  port.SetComNumber(5);
+  try {
+    port.SetOpen(true);
+    FAIL() << "opened a port another program holds";
+  } catch (const EAlreadyOpen& e) {
+    EXPECT_NE(std::string(e.what()).find("in use by process " + std::to_string(other.pid())), std::string::npos)
+        << e.what();
+  }
+  EXPECT_FALSE(port.Open());
+  other.end();  // gone: its lock is stale and taken over; ours goes with the close
+  port.SetOpen(true);
+  EXPECT_TRUE(port.Open());
+  EXPECT_EQ(std::stoi(locks.read(pty.slavePath())), ::getpid());
+  port.SetOpen(false);
+  ASSERT_TRUE(runUntil([&] { return port.State() == TPortState::psClosed; }));
+  EXPECT_EQ(locks.read(pty.slavePath()), "");
 }
 
 TEST_F(ComPortTest, SendsReceivesAndRaisesOnAnEmptyBuffer) {

@@ -157,3 +157,13 @@ TEST(StandardDictionaries, CreateAMissingUserDictionaryButNeverOverwriteABadOne)
   EXPECT_EQ(bad.user, -1);
   EXPECT_EQ(dir.read("bad.dct"), "not a dictionary");
 }
+
+TEST(StandardDictionaries, TheDataFoldersMainDictionaryElseTheOneBesideTheProgram) {
+  TempDir data, program;
+  using quillon::spell::mainDictionaryPath;
+  EXPECT_EQ(mainDictionaryPath(data.path(), program.path()), data.file("qln.dct"));  // neither: the own name
+  writeMainDictionary(program, {"fax"});
+  EXPECT_EQ(mainDictionaryPath(data.path(), program.path()), program.file("qln.dct"));
+  writeMainDictionary(data, {"modem"});
+  EXPECT_EQ(mainDictionaryPath(data.path(), program.path()), data.file("qln.dct"));
+}

@@ -186,3 +186,37 @@ TEST(DictionaryFormat, AUserDictionaryTakesWordsUpTo25CharactersAnd63999Nodes) {
   EXPECT_LE(reopened->header.nodeCount, 63999u);
   EXPECT_EQ(wordsOf(dir.file("full.dct")).size(), taken.size() + 1);
 }
+
+TEST(NodeCache, ServesBlocksOfEightNodesUntilAnotherBlockTakesTheirSlot) {
+  // A raw file of nodes after a 20-byte preamble (node n at 17 + 3n): node n's code is n mod 64.
+  constexpr std::uint32_t kNodes = 9000;
+  constexpr std::uint64_t kHeaderEnd = 20;
+  TempDir dir;
+  std::string bytes(kHeaderEnd - 3, 'h');
+  auto node = [](std::uint32_t n, std::uint8_t extra) {
+    std::string three(3, '\0');
+    encodeNode(Node{static_cast<std::uint16_t>(n), static_cast<std::uint8_t>((n % 64) | extra)},
+               reinterpret_cast<unsigned char*>(three.data()));
+    return three;
+  };
+  for (std::uint32_t n = 0; n <= kNodes; ++n) bytes += node(n, 0);
+  dir.write("nodes", bytes);
+  std::string error;
+  auto file = DictionaryFile::open(dir.file("nodes"), true, error);
+  ASSERT_TRUE(file) << error;
+  auto cache = std::make_unique<NodeCache>();
+  ASSERT_EQ(cache->read(*file, kHeaderEnd, 9)->child, 9);
+
+  // Change nodes 9 and 10 in the file: the cached block (nodes 8 to 15) still answers.
+  ASSERT_TRUE(file->writeAt(kHeaderEnd - 3 + 3 * 9, node(9, kWordEnd) + node(10, kWordEnd)));
+  EXPECT_FALSE(cache->read(*file, kHeaderEnd, 9)->wordEnd());
+  EXPECT_FALSE(cache->read(*file, kHeaderEnd, 10)->wordEnd());
+  // Node 9 + 8192 lies 24576 bytes on (3 x 8192): the same one of the 1024 slots, so it is read
+  // in place of the block, and node 9 comes from the file again.
+  EXPECT_EQ(cache->read(*file, kHeaderEnd, 9 + 8192)->child, 9 + 8192);
+  EXPECT_TRUE(cache->read(*file, kHeaderEnd, 9)->wordEnd());
+  EXPECT_TRUE(cache->read(*file, kHeaderEnd, 10)->wordEnd());
+  // A block in another slot was never disturbed; a node past the file's end is no node.
+  EXPECT_EQ(cache->read(*file, kHeaderEnd, 100)->code(), 100 % 64);
+  EXPECT_FALSE(cache->read(*file, kHeaderEnd, kNodes + 5));
+}

@@ -37,6 +37,12 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // Ends it with `signal` and waits for it.
+  void end(int signal) {
+    if (pid_ > 0 && !done_) ::kill(pid_, signal), ::waitpid(pid_, nullptr, 0);
+    done_ = true;
+  }
+
   // The exit code, or -1 when it did not end in time.
   int wait(std::chrono::seconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;

@@ -1,6 +1,7 @@
 // quillon-screenshots OUTDIR [--sent N] [--received N] [--size WxH]: opens the main window on a
-// fresh data folder filled with sample faxes and saves main-outgoing.png, main-incoming.png and a
-// help page. Without --size the window keeps the size it opens with.
+// fresh data folder filled with sample faxes and saves main-outgoing.png, main-incoming.png, a
+// help page, the composing windows while a fax is made through them, and the rendered pages.
+// Without --size the window keeps the size it opens with.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include <fstream>
 
 #include "app/help_window.h"
+#include "compose_shots.h"
 #include "app/main_screen.h"
 #include "app/sample_faxes.h"
 #include "qtplatform/qt_main_thread.h"
@@ -72,8 +74,9 @@ int main(int argc, char** argv) {
   settle();
   ok = help->grab().save(out + "/help-troubleshooting.png") && ok;
   help->close();
+  ok = quillon::screenshots::addComposeSamples(window) && quillon::screenshots::composeScreenshots(window, out) && ok;
   window.close();
-  std::printf("%s\n", ok ? "saved main-outgoing.png, main-incoming.png and help-troubleshooting.png"
+  std::printf("%s\n", ok ? "saved the main window, help, composing windows and rendered pages"
                           : "saving failed");
   return ok ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/data_folder.h"
 #include "qtplatform/cp1252_text.h"
 #include "spell/standard_dictionaries.h"
 
@@ -61,7 +62,8 @@ TSpellCheckDialog::TSpellCheckDialog(SpellWordScan& editor, const std::string& d
   connect(WordList, &QListWidget::itemClicked, this, &TSpellCheckDialog::WordListClick);
   connect(WordList, &QListWidget::itemDoubleClicked, this, &TSpellCheckDialog::WordListClick);
 
-  auto opened = openStandardDictionaries(spell_, dataFolder + kMainDictionaryFile, dataFolder + kUserDictionaryFile);
+  auto opened = openStandardDictionaries(spell_, mainDictionaryPath(dataFolder, platform::executableFolder()),
+                                         dataFolder + kUserDictionaryFile);
   userDictionary_ = opened.user;
   Addbutton->setEnabled(userDictionary_ != -1);
 }

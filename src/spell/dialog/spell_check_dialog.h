@@ -20,7 +20,8 @@ class TSpellCheckDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Opens `dataFolder` + qln.dct and qlnu.dct (created when missing); `dataFolder` ends in '/'.
+  // Opens `dataFolder` + qln.dct (else the one beside the program) and qlnu.dct (created when
+  // missing); `dataFolder` ends in '/'.
   TSpellCheckDialog(SpellWordScan& editor, const std::string& dataFolder, QWidget* parent = nullptr);
   ~TSpellCheckDialog() override;
 
