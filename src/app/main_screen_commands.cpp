@@ -68,7 +68,7 @@ void TMainScreen::mnuViewPrintClick() {
     qtplatform::StatusText statusLine(status, QStringLiteral("Preparing files for viewing..."));
     if (incoming) {
       store::Table& table = store_.recTable();
-      QString date = GetDatetimeAsString(table, false);
+      QString date = app::GetDatetimeAsString(table, false);
       path = receiveFolder_ + "/" + table.getTrimmed("FAXFILE");
       std::error_code ec;
       if (table.getTrimmed("FAXFILE").empty() || !std::filesystem::is_regular_file(path, ec)) {
@@ -79,7 +79,7 @@ void TMainScreen::mnuViewPrintClick() {
       description = receivedDescription(table.getTrimmed("FROM"), date, path);
     } else {
       store::Table& table = store_.faxTable();
-      QString date = GetDatetimeAsString(table, true);
+      QString date = app::GetDatetimeAsString(table, true);
       description = sentDescription(table.getTrimmed("RECIPIENT"), table.getTrimmed("SUBJECT"), date);
       if (!createFaxFile) {  // rendering comes with the fax editor
         pendingCommand(QStringLiteral("Viewing an outgoing fax"));
