@@ -12,9 +12,11 @@ bool PairMatcher::feed(std::uint8_t c) {
 }
 
 ResponseReader::Item ResponseReader::feed(std::uint8_t c) {
-  if (raw_.size() < kMaxBytes) {
-    raw_ += static_cast<char>(c);
-    if (c >= 32) line_ += static_cast<char>(c);
+  if (raw_.size() < kMaxBytes) raw_ += static_cast<char>(c);
+  if (c >= 32) {
+    // A long line keeps its newest characters: an answer behind line noise still counts.
+    if (line_.size() >= kMaxLineChars) line_.erase(0, 1);
+    line_ += static_cast<char>(c);
   }
   // A frame's bytes may hold CR LF, so the frame matcher goes first.
   if (dleEtx_.feed(c)) {

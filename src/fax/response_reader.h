@@ -22,12 +22,13 @@ class PairMatcher {
 
 class ResponseReader {
  public:
-  static constexpr std::size_t kMaxBytes = 128;
+  static constexpr std::size_t kMaxBytes = 128;      // of a frame
+  static constexpr std::size_t kMaxLineChars = 129;  // of a text line
   enum class Item { none, line, frame };
 
   // Feeds one byte; a completed non-empty text line or a frame is reported once.
   Item feed(std::uint8_t c);
-  // The current answer: trimmed printable text of a line.
+  // The current answer: trimmed printable text of a line (its last kMaxLineChars).
   const std::string& line() const { return line_; }
   // Every byte received since the last clear (frames), at most kMaxBytes.
   const std::string& raw() const { return raw_; }

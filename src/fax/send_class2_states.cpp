@@ -257,8 +257,7 @@ void RunPageAgain(Step& st) {
     return;
   }
   s.coverText.reset();
-  // Back to the page that was refused: the page advance of state 28 is undone.
-  if (s.pageAdvanced) UndoPageAdvance(s);
+  if (!RewindPage(s)) return;
   startPageExchange(s);
   s.state = 20;
 }

@@ -278,12 +278,20 @@ static bool advancePage(FaxSession& s) {
   return ReadPageHeader(s, false);
 }
 
-void UndoPageAdvance(FaxSession& s) {
-  s.pageAdvanced = false;
-  s.currentPage = s.pageBefore;
-  s.coverActive = s.coverBefore;
-  std::swap(s.resolution, s.previousResolution);
-  if (!s.coverActive && s.file) s.file->findPage(static_cast<unsigned>(s.currentPage));
+bool RewindPage(FaxSession& s) {
+  if (s.pageAdvanced) {
+    s.pageAdvanced = false;
+    s.currentPage = s.pageBefore;
+    s.coverActive = s.coverBefore;
+    std::swap(s.resolution, s.previousResolution);
+  }
+  // The last page was not advanced past, but its data were read to the end all the same:
+  // without going back to its start it would go out again as a header line alone.
+  s.bytesDone = 0;
+  if (s.coverActive || !s.file) return true;
+  int rc = s.file->findPage(static_cast<unsigned>(s.currentPage));
+  if (rc < 0) Fail(s, rc);
+  return rc >= 0;
 }
 
 void State28(Step& st) {

@@ -26,7 +26,9 @@ void BusyHandling(FaxSession& s);
 bool ReadPageHeader(FaxSession& s, bool coverFax);  // of the current page; errors fail
 void CloseFiles(FaxSession& s);
 void RunPageAgain(Step& st);        // the retransmission of the last page (states 41, 44)
-void UndoPageAdvance(FaxSession& s);  // send_page_states.cpp
+// Back to the start of the page just sent (undoing state 28's page advance), so it can go
+// out again; false when the fax file failed (send_page_states.cpp).
+bool RewindPage(FaxSession& s);
 
 // Shared states (send_machine.cpp).
 void State1(Step& st);

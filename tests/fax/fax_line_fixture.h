@@ -74,7 +74,7 @@ inline bool endsWith(const std::string& s, const std::string& tail) {
 
 class FaxLineTest : public ::testing::Test {
  protected:
-  static constexpr double kTimeScale = 40;
+  static constexpr double kTimeScale = 160;
 
   FaxLineTest()
       : line(kTimeScale),
@@ -124,6 +124,18 @@ class FaxLineTest : public ::testing::Test {
   bool sendAndWait(std::chrono::seconds limit = std::chrono::seconds(60)) {
     fax.BeginTransmit();
     return loop.runUntil([this] { return finished; }, limit);
+  }
+
+  // The run succeeded and the remote stored every page with the page data of the source
+  // (behind the header line the engine put on top); then the port closes.
+  void expectSent(const std::vector<std::string>& pages) {
+    EXPECT_EQ(finishCode, 0);
+    ASSERT_FALSE(logCodes.empty());
+    EXPECT_EQ(logCodes.back(), fax::LogTransmitOk);
+    const auto& got = remote.lastFax();
+    ASSERT_EQ(got.pages.size(), pages.size());
+    for (std::size_t p = 0; p < pages.size(); ++p) EXPECT_TRUE(endsWith(got.pages[p].data, pages[p])) << p;
+    expectPortClosed();
   }
 
   // The port is closed and its threads are gone once the run is over.

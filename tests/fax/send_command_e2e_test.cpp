@@ -1,6 +1,7 @@
-// quillon send on a pseudo-terminal through quillon-modem to a remote receiver, in Class 2
-// and Class 2.0: the received page holds exactly the source's pixels below the header line
-// (compared with netpbm), and the command's progress, log and exit status tell the truth.
+// quillon send on a pseudo-terminal through quillon-modem to a remote receiver (the emulator's
+// own, and efax on a second modem), in Class 2 and Class 2.0: the received page holds exactly
+// the source's pixels below the header line (compared with netpbm), and the command's
+// progress, log and exit status tell the truth.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -95,6 +96,40 @@ TEST_P(SendCommandEndToEnd, ABusyNumberEndsWithTheBusyMessage) {
   EXPECT_NE(rc, 0) << out;
   EXPECT_NE(out.find("Called fax number was busy"), std::string::npos) << out;
   EXPECT_NE(out.find("Busy, waiting until redial..."), std::string::npos) << out;
+}
+
+// An independent receiver: efax answers on a second emulated modem of the same line, and the
+// page it stores holds exactly the source's pixels below the eight blank lines on top.
+TEST_P(SendCommandEndToEnd, EfaxReceivesTheSourcePixels) {
+  if (!std::filesystem::exists("/usr/bin/efax") || !std::filesystem::exists("/usr/bin/efix"))
+    GTEST_SKIP() << "efax is not installed";
+  ChildProcess server({QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"), "--modem", "200", "--link",
+                       dir.file("ttyEFAX"), "--scale", "8", "--log", dir.file("modem.log")},
+                      dir.file("server.out"));
+  for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyEFAX")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::string efaxClass = std::string(GetParam()) == "2" ? "-o2" : "-o0";
+  ChildProcess efax({"/usr/bin/efax", "-d", dir.file("ttyEFAX"), efaxClass, "-r", dir.file("rx"), "-w", "-iS0=1"},
+                    dir.file("efax.out"));
+  // efax has set its modem up once it asked for auto-answer and got its OK.
+  for (int i = 0; i < 200 && slurp(dir.file("modem.log")).find("modem 200 >> ATS0=1") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  int rc = shell(std::string("timeout 120 ") + QUILLON_BIN + " send --data-dir " + dir.path() + " --device " +
+                 dir.file("ttyFAX") + " --number 200 --class " + GetParam() + " --station QUILLON " +
+                 dir.file("letter.txt") + " > " + dir.file("send.out") + " 2>&1");
+  ASSERT_EQ(rc, 0) << slurp(dir.file("send.out")) << slurp(dir.file("modem.log"));
+  ASSERT_EQ(efax.wait(std::chrono::seconds(60)), 0) << slurp(dir.file("efax.out"));
+  EXPECT_NE(slurp(dir.file("efax.out")).find(" 0 errors"), std::string::npos) << slurp(dir.file("efax.out"));
+  ASSERT_EQ(shell("efix -i fax -o pbm " + dir.file("rx.001") + " > " + dir.file("received.pbm") + " 2>/dev/null"), 0);
+  ASSERT_EQ(shell(std::string(QUILLON_BIN) + " convert " + dir.file("letter.txt") + " " + dir.file("source.apf") +
+                  " > /dev/null && " + QUILLON_BIN + " export " + dir.file("source.apf") + " " + dir.file("source.pbm") +
+                  " --format pbm > /dev/null"),
+            0);
+  EXPECT_EQ(pbmHeight(dir, "received.pbm") - pbmHeight(dir, "source.pbm"), 8);
+  ASSERT_EQ(shell("pamcut -top 8 " + dir.file("received.pbm") + " > " + dir.file("body.pbm")), 0);
+  EXPECT_EQ(shell("cmp -s " + dir.file("body.pbm") + " " + dir.file("source.pbm")), 0)
+      << "the page efax stored differs from the source";
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, SendCommandEndToEnd, ::testing::Values("2", "2.0"),

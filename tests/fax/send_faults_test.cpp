@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "errors/error_codes.h"
+#include "fax/modem_strings.h"
 #include "fax_line_fixture.h"
 
 using namespace quillon;
@@ -44,14 +45,7 @@ class SendFaultTest : public FaxLineTest, public ::testing::WithParamInterface<f
     EXPECT_EQ(logCodes, std::vector<fax::TFaxLogCode>{});
     expectPortClosed();
   }
-  void expectSent() {
-    EXPECT_EQ(finishCode, 0);
-    EXPECT_EQ(logCodes.back(), fax::LogTransmitOk);
-    const auto& got = remote.lastFax();
-    ASSERT_EQ(got.pages.size(), pages.size());
-    for (std::size_t p = 0; p < pages.size(); ++p) EXPECT_TRUE(endsWith(got.pages[p].data, pages[p])) << p;
-    expectPortClosed();
-  }
+  void expectSent() { FaxLineTest::expectSent(pages); }
   std::vector<std::string> pages;
 };
 
@@ -154,6 +148,49 @@ TEST_P(SendFaultTest, APageRefusedOnceIsSentAgain) {
   ASSERT_TRUE(sendAndWait());
   expectSent();
   EXPECT_EQ(logCodes.back(), fax::LogTransmitOk);
+}
+
+// The last page was read to its end before the refusal came: it must go out whole again,
+// not as a header line alone.
+TEST_P(SendFaultTest, TheLastPageRefusedOnceIsSentAgainWhole) {
+  remote.setFaults(remoteFault([](modem::RemoteFaults& f) { f.rtnAfterPage = 2; }));
+  ASSERT_TRUE(sendAndWait());
+  expectSent();
+}
+
+// A page the remote cannot read (every scan line cut short) is asked for again each time:
+// after the first sending and two more the fax fails, and no page counts as sent.
+TEST_P(SendFaultTest, APageRefusedThreeTimesFailsTheFax) {
+  {
+    faximage::FaxFileWriter w;
+    ASSERT_EQ(w.create(dir.file("bad.apf")), 0);
+    ASSERT_EQ(w.beginPage(faximage::PageFlagLengthWords), 0);
+    std::vector<std::uint8_t> code(faximage::kCodeBufferSize);
+    for (const auto& row : patternRows(120, 3)) {
+      std::size_t len = faximage::encodeRasterLine({}, row.data(), code.data());
+      ASSERT_EQ(w.writeRecord(code.data(), len / 2), 0);
+    }
+    std::uint8_t eop[12];
+    ASSERT_EQ(w.writeRecord(eop, faximage::encodeEndOfPage(eop)), 0);
+    ASSERT_EQ(w.endPage(), 0);
+    ASSERT_EQ(w.finish("QUILLON TEST", 0), 0);
+  }
+  fax.SetFaxFile(dir.file("bad.apf"));
+  fax.SetExitOnError(true);
+  int refusals = 0, pageEnds = 0;
+  std::string pageReport = GetParam() == fax::fcClass2 ? "+FPTS" : "+FPS";
+  fax.Session().stepTrace = [&](int, const std::string& text) {
+    if (text.rfind(pageReport, 0) == 0 && fax::ParsePageStatus(text) == '2') ++refusals;
+    if (text == "> AT+FET=2") ++pageEnds;
+  };
+  ASSERT_TRUE(sendAndWait());
+  EXPECT_EQ(refusals, 3);
+  if (GetParam() == fax::fcClass2) {
+    EXPECT_EQ(pageEnds, 3);  // each sending ended the page
+  }
+  expectFailure(ecFaxSessionError);
+  EXPECT_TRUE(remote.lastFax().pages.empty());
+  EXPECT_FALSE(remote.lastFax().complete);
 }
 
 TEST_P(SendFaultTest, AHangupCodeAfterTheLastConfirmedPageIsLogged) {

@@ -3,64 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "faximage/fax_unpacker.h"
 #include "modem/dle.h"
 #include "modem/fax_files.h"
 #include "platform/file_io.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 bool haveEfax() { return std::filesystem::exists("/usr/bin/efax"); }
 
-// A child process with its output in a file; killed when still running at the end.
-class Child {
- public:
-  Child(std::vector<std::string> args, const std::string& output) {
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(fd, 1);
-      ::dup2(fd, 2);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-  }
-  ~Child() {
-    if (pid_ > 0 && !done_) {
-      ::kill(pid_, SIGTERM);
-      wait(std::chrono::seconds(10));
-      if (!done_) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  // The exit code, or -1 when it did not end in time.
-  int wait(std::chrono::seconds limit) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        done_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool done_ = false;
-};
+using Child = quillon::test::ChildProcess;
 
 // Starts quillon-modem and waits for its pseudo-terminal link.
 std::unique_ptr<Child> serve(const quillon::test::TempDir& dir, std::vector<std::string> args) {
