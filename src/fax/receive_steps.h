@@ -1,0 +1,68 @@
+#pragma once
+// Inside the receiving state machine: the events a step sees, the per-state steps and the
+// helpers they share. One function per state, named after its number.
+#include <string>
+
+#include "fax/fax_session.h"
+#include "fax/receive_part.h"
+
+namespace quillon::fax::receive {
+
+enum class Event { data, timeout, cancel };
+
+struct Step {
+  FaxSession& s;
+  ReceivePart& r;
+  Event event;
+  const std::string& line;  // the answer, in states that wait for modem text
+};
+
+// Helpers (receive_machine.cpp).
+void Fail(FaxSession& s, int code);      // error, FaxError, state 36
+void SetError(FaxSession& s, int code);  // error and FaxError only
+void Status(FaxSession& s);              // status notification (First, Last false)
+void Trace(FaxSession& s, const std::string& what);
+void OpenStatus(FaxSession& s, ReceivePart& r);  // First = True once per call (or run)
+void CloseStatus(FaxSession& s, ReceivePart& r, bool cancelled);
+bool Class2(const FaxSession& s);  // Class 2 or 2.0
+bool Class20(const FaxSession& s);
+void TimeoutOff(FaxSession& s);
+
+// File and page handling (receive_page_states.cpp).
+// Asks the application whether to take the fax; accepted creates the file when none is
+// open for the call. False when refused or the file could not be made (the state is set).
+bool AcceptFax(Step& st);
+int CreateFaxFile(FaxSession& s, ReceivePart& r);
+void EndPage(Step& st);   // a good page: header rewrites
+void DropPage(FaxSession& s, ReceivePart& r);
+void CloseFaxFile(FaxSession& s, ReceivePart& r);  // complete pages only
+
+// Shared states (receive_machine.cpp).
+void State1(Step& st);
+void State8(Step& st);
+void State9(Step& st);
+void State35(Step& st);
+void State36(Step& st);
+
+// Class 2 / 2.0 (receive_class2_states.cpp).
+void State3(Step& st);
+void State4(Step& st);
+void State5(Step& st);
+void State6(Step& st);
+void State7(Step& st);
+void State22(Step& st);
+void State23(Step& st);
+void State24(Step& st);
+void State33(Step& st);
+void State34(Step& st);
+
+// Page data (receive_page_states.cpp).
+void State25(Step& st);
+void State26(Step& st);
+
+// Class 1 (receive_class1_states.cpp): 2, 10 to 21, 27 to 32.
+void Class1State(Step& st);
+// The time-out rule of the Class 1 states; true when it ran.
+bool Class1Timeout(FaxSession& s, ReceivePart& r);
+
+}  // namespace quillon::fax::receive
