@@ -75,7 +75,6 @@ void TApdCustomReceiveFax::BeginReceive() {
   FaxSession& s = *session_;
   if (!AddSessionTriggers()) return;
   int rc = PrepareReceiveSession(s);
-  if (rc == 0 && s.faxClass == fcClass1) rc = ecFaxInitError;  // the Class 1 machine is not built yet
   if (rc < 0) {
     s.error = rc;
     NotifyError(rc);

@@ -57,23 +57,25 @@ bool runsAtOnce(int state) {
   }
 }
 
-bool waitsForTrigger(int state) { return state == 13 || state == 14 || state == 16 || state == 37; }
-
-bool readAnswer(FaxSession& s) {
+ResponseReader::Item readAnswer(FaxSession& s) {
   std::uint8_t c;
   while (ReadByte(s, c)) {
-    if (s.reader.feed(c) != ResponseReader::Item::none) return true;
+    ResponseReader::Item item = s.reader.feed(c);
+    if (item != ResponseReader::Item::none) return item;
   }
-  return false;
+  return ResponseReader::Item::none;
 }
 
 bool bytesWaiting(FaxSession& s) { return s.dispatcher->InBuffUsed() > 0; }
 
 // Rules of the response reader that hold in every state. True when one ended the step.
 bool generalAnswerRules(FaxSession& s, const std::string& line) {
-  // States 7 and 33 have their own answer to ERROR (session parameters the modem cannot
-  // take; a page that is dropped before the next one is asked for).
-  if (isError(line) && s.state != 7 && s.state != 33) {
+  // States 7, 31 and 33 have their own answer to ERROR (session parameters the modem
+  // cannot take; the end of a call whose fax is complete; a page that is dropped before the
+  // next one is asked for).
+  // A Class 1 modem's +FCERROR while it waits for a carrier is asked again (15, 21).
+  if (isError(line) && s.state != 7 && s.state != 31 && s.state != 33 &&
+      !(receive::IsCarrierError(line) && (s.state == 15 || s.state == 21))) {
     receive::Fail(s, ecFaxBadModemResult);
     return true;
   }
@@ -102,7 +104,14 @@ void runMachine(FaxSession& s, Event event) {
     bool answered = false;
     if (waitsForModemText(s.state)) {
       if (event == Event::data) {
-        if (!readAnswer(s)) return;
+        ResponseReader::Item item = readAnswer(s);
+        if (item == ResponseReader::Item::none) return;
+        if (item == ResponseReader::Item::frame) {
+          receive::TakeFrame(s, r, s.reader.raw());
+          s.reader.clear();
+          ArmTimeout(s, s.responseTimeout);
+          continue;
+        }
         line = s.reader.line();
         answered = true;
         if (s.stepTrace) s.stepTrace(s.state, line);
@@ -141,9 +150,8 @@ void runMachine(FaxSession& s, Event event) {
       receive::Status(s);
     }
     event = Event::data;
-    if (runsAtOnce(s.state)) continue;
-    if (waitsForTrigger(s.state) && s.state != before) return;
-    if (s.state == 37) return;
+    if (runsAtOnce(s.state) || s.state == 13) continue;
+    if (s.state == 14 || s.state == 37) return;  // the next trigger runs them
     if (!bytesWaiting(s)) return;
   }
 }

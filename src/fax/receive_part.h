@@ -6,8 +6,10 @@
 #include <functional>
 #include <string>
 
+#include "fax/dis_dcs.h"
 #include "fax/page_data_reader.h"
 #include "fax/received_fax_file.h"
+#include "fax/training_check.h"
 
 namespace quillon::fax {
 
@@ -33,8 +35,14 @@ struct ReceivePart {
   unsigned answerOnRing = 1, ringCounter = 0;
   char faxAndData = '0';
   int fileState = fsNoFile;
-  // Class 1: training check counters, DIS repeats, post-page flags, speeds.
-  std::uint64_t trainBytes = 0, trainNonZero = 0;
+  // Class 1: the last frame, the sender's settings, the training check, DIS repeats,
+  // post-page flags, speeds.
+  bool frameFinal = false;
+  std::uint8_t lastFcf = 0;
+  t30::DcsSettings dcs;
+  TrainingCheck training;
+  std::string listenCode;  // of the last AT+FRM
+  int carrierRetries = 0;
   int disRepeats = 0;
   bool endOfMessage = false, pageGood = false;
   bool speeds[7] = {};

@@ -64,5 +64,9 @@ void State26(Step& st);
 void Class1State(Step& st);
 // The time-out rule of the Class 1 states; true when it ran.
 bool Class1Timeout(FaxSession& s, ReceivePart& r);
+// A frame the modem received (after DLE ETX): TSI, DCS and post-page messages are kept,
+// DCN ends the call, FTT and RTN make the machine wait for a new DCS.
+void TakeFrame(FaxSession& s, ReceivePart& r, const std::string& raw);
+inline bool IsCarrierError(const std::string& line) { return contains(line, "+FCERROR"); }
 
 }  // namespace quillon::fax::receive

@@ -127,7 +127,7 @@ TEST_P(ReceiveDialogueTest, CancelWhileWaitingForACallEndsTheRunWithoutALogEntry
   expectPortClosed();
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, ReceiveDialogueTest, ::testing::Values(fax::fcClass2, fax::fcClass2_0),
-                         [](const auto& info) { return info.param == fax::fcClass2 ? "Class2" : "Class20"; });
+INSTANTIATE_TEST_SUITE_P(Classes, ReceiveDialogueTest, ::testing::Values(fax::fcClass1, fax::fcClass2, fax::fcClass2_0),
+                         [](const auto& info) { return info.param == fax::fcClass1 ? "Class1" : info.param == fax::fcClass2 ? "Class2" : "Class20"; });
 
 }  // namespace
