@@ -13,6 +13,7 @@ namespace {
 
 class ReceiveDialogueTest : public ReceiveLineTest, public ::testing::WithParamInterface<fax::TFaxClass> {
  protected:
+  ReceiveDialogueTest() : ReceiveLineTest(timeScaleFor(GetParam())) {}
   void SetUp() override {
     fax.SetFaxClass(GetParam());
     fax.SetOneFax(true);

@@ -12,6 +12,7 @@ namespace {
 
 class ReceiveFaultTest : public ReceiveLineTest, public ::testing::WithParamInterface<fax::TFaxClass> {
  protected:
+  ReceiveFaultTest() : ReceiveLineTest(timeScaleFor(GetParam())) {}
   void SetUp() override {
     fax.SetFaxClass(GetParam());
     fax.SetExitOnError(true);
