@@ -160,21 +160,9 @@ void runMachine(FaxSession& s, Event event) {
 
 namespace receive {
 
-void SetError(FaxSession& s, int code) {
-  s.error = code;
-  s.notifier->NotifyError(code);
-}
-
 void Fail(FaxSession& s, int code) {
   SetError(s, code);
   s.state = 36;
-}
-
-void Status(FaxSession& s) { s.notifier->NotifyStatus(false, false); }
-
-void Trace(FaxSession& s, const std::string& what) {
-  s.dispatcher->AddDispatchEntry(serial::ltFax, serial::lsNone, static_cast<std::uint32_t>(s.state),
-                                 reinterpret_cast<const std::uint8_t*>(what.data()), what.size());
 }
 
 void OpenStatus(FaxSession& s, ReceivePart& r) {
@@ -188,9 +176,6 @@ void CloseStatus(FaxSession& s, ReceivePart& r, bool cancelled) {
   r.statusOpened = false;
   s.notifier->NotifyStatus(false, true);
 }
-
-bool Class2(const FaxSession& s) { return s.faxClass == fcClass2 || s.faxClass == fcClass2_0; }
-bool Class20(const FaxSession& s) { return s.faxClass == fcClass2_0; }
 
 void TimeoutOff(FaxSession& s) {
   if (s.timeoutTimer) s.dispatcher->SetTimerTrigger(s.timeoutTimer, 0, false);

@@ -5,6 +5,7 @@
 
 #include "fax/fax_session.h"
 #include "fax/receive_part.h"
+#include "fax/send_steps.h"
 
 namespace quillon::fax::receive {
 
@@ -18,14 +19,16 @@ struct Step {
 };
 
 // Helpers (receive_machine.cpp).
-void Fail(FaxSession& s, int code);      // error, FaxError, state 36
-void SetError(FaxSession& s, int code);  // error and FaxError only
-void Status(FaxSession& s);              // status notification (First, Last false)
-void Trace(FaxSession& s, const std::string& what);
+void Fail(FaxSession& s, int code);  // error, FaxError, state 36
+// Shared with the sending machine: error and FaxError only, a status notification, a trace
+// line in the dispatch log, the class tests.
+using send::Class2;
+using send::Class20;
+using send::SetError;
+using send::Status;
+using send::Trace;
 void OpenStatus(FaxSession& s, ReceivePart& r);  // First = True once per call (or run)
 void CloseStatus(FaxSession& s, ReceivePart& r, bool cancelled);
-bool Class2(const FaxSession& s);  // Class 2 or 2.0
-bool Class20(const FaxSession& s);
 void TimeoutOff(FaxSession& s);
 
 // File and page handling (receive_page_states.cpp).
