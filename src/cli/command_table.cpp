@@ -7,6 +7,7 @@ int runFaxExportCommand(CommandContext& context);
 int runFaxImportCommand(CommandContext& context);
 int runFaxInfoCommand(CommandContext& context);
 int runPortsCommand(CommandContext& context);
+int runReceiveCommand(CommandContext& context);
 int runSendCommand(CommandContext& context);
 int runSettingsCommand(CommandContext& context);
 int runSpellCommand(CommandContext& context);
@@ -25,6 +26,10 @@ const std::vector<Command>& commands() {
       {"info", "info INPUT.APF [--json]", "show a fax file's header and pages", runFaxInfoCommand},
       {"ports", "ports [--data-dir DIR] [--map COMn DEVICE]",
        "list COMn -> device -> exists / in use; --map sets where COMn leads", runPortsCommand},
+      {"receive",
+       "receive [--port COMn | --device PATH] [--class auto|1|2|2.0] [--rings N] [--station ID] [--dir DIR] "
+       "[--bps N] [--one] [--log FILE]",
+       "wait for calls and store received faxes as fax files (Ctrl+C stops)", runReceiveCommand},
       {"send",
        "send --number NUMBER [--port COMn | --device PATH] [--class auto|1|2|2.0] [--station ID] [--header TEXT] "
        "[--cover FILE] [--bps N] [--attempts N] [--retry-wait S] [--log FILE] FILE...",

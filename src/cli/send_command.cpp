@@ -7,13 +7,13 @@
 
 #include "cli/command.h"
 #include "cli/fax_command_args.h"
+#include "cli/fax_modem_port.h"
 #include "errors/error_codes.h"
 #include "errors/error_text.h"
 #include "fax/send_fax.h"
 #include "faximage/fax_converter.h"
 #include "faximage/fax_file.h"
 #include "platform/main_thread.h"
-#include "ports/port_mapping.h"
 #include "serial/com_port.h"
 
 namespace quillon::cli {
@@ -25,21 +25,6 @@ constexpr const char* kUsage =
 
 std::atomic<bool> gInterrupted{false};
 extern "C" void onInterrupt(int) { gInterrupted = true; }
-
-// A dispatcher that opens one device path, whatever the port number.
-class DeviceDispatcher : public serial::TApdBaseDispatcher {
- public:
-  explicit DeviceDispatcher(std::string path) : path_(std::move(path)) {}
-  ~DeviceDispatcher() override { CloseDispatcher(); }
-
- protected:
-  platform::SerialOpenResult OpenDevice(const serial::DispatcherOpenParams&) override {
-    return ports::openDevice(path_, 0);
-  }
-
- private:
-  std::string path_;
-};
 
 // Fax files go as they are; text and images are converted into temporary fax files.
 class FaxFiles {
@@ -79,22 +64,6 @@ class FaxFiles {
   std::vector<std::string> temporary_;
 };
 
-bool parseClass(const std::string& name, fax::TFaxClass& out) {
-  if (name == "auto") out = fax::fcDetect;
-  else if (name == "1") out = fax::fcClass1;
-  else if (name == "2") out = fax::fcClass2;
-  else if (name == "2.0") out = fax::fcClass2_0;
-  else return false;
-  return true;
-}
-
-bool parseNumber(const std::optional<std::string>& v, unsigned& out) {
-  if (!v) return true;
-  if (v->empty() || v->size() > 5 || v->find_first_not_of("0123456789") != std::string::npos) return false;
-  out = static_cast<unsigned>(std::stoul(*v));
-  return out <= 65535;
-}
-
 // One line per change of progress, page, remote ID or rate.
 struct ProgressPrinter {
   std::ostream& out;
@@ -129,7 +98,7 @@ int send(CommandContext& c) {
     return 2;
   }
   fax::TFaxClass faxClass = fax::fcDetect;
-  if (!parseClass(args.value("--class").value_or("auto"), faxClass)) {
+  if (!parseFaxClass(args.value("--class").value_or("auto"), faxClass)) {
     c.err << "quillon: send: --class takes auto, 1, 2 or 2.0\n";
     return 2;
   }
@@ -138,20 +107,15 @@ int send(CommandContext& c) {
     return 2;
   }
   unsigned bps = 9600, attempts = 3, retryWait = 60;
-  if (!parseNumber(args.value("--bps"), bps) || !parseNumber(args.value("--attempts"), attempts) ||
-      !parseNumber(args.value("--retry-wait"), retryWait)) {
+  if (!parseWholeNumber(args.value("--bps"), bps) || !parseWholeNumber(args.value("--attempts"), attempts) ||
+      !parseWholeNumber(args.value("--retry-wait"), retryWait)) {
     c.err << "quillon: send: --bps, --attempts and --retry-wait take whole numbers up to 65535\n";
     return 2;
   }
   int comNumber = 1;
-  if (auto p = args.value("--port")) {
-    std::string up = *p;
-    for (char& ch : up) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (up.compare(0, 3, "COM") != 0 || up.size() < 4 || up.find_first_not_of("0123456789", 3) != std::string::npos) {
-      c.err << "quillon: send: --port takes COMn\n";
-      return 2;
-    }
-    comNumber = std::stoi(up.substr(3));
+  if (auto p = args.value("--port"); p && !parseComPort(*p, comNumber)) {
+    c.err << "quillon: send: --port takes COMn\n";
+    return 2;
   }
   c.dataFolder();
   std::string station = args.value("--station").value_or("");
@@ -168,11 +132,7 @@ int send(CommandContext& c) {
   platform::HeadlessMainLoop loop;
   platform::installMainThread(&loop);
   serial::TApdComPort port;
-  port.SetComNumber(comNumber);
-  if (auto d = args.value("--device")) {
-    std::string path = *d;
-    port.SetDispatcherFactory([path] { return std::make_unique<DeviceDispatcher>(path); });
-  }
+  useModemPort(port, comNumber, args.value("--device"));
   fax::TApdFaxLog log;
   sender.SetComPort(&port);
   if (auto l = args.value("--log")) {

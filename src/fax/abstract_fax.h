@@ -117,7 +117,7 @@ class TApdCustomAbstractFax : public serial::TApdBaseComponent, protected FaxNot
   // Ends a run that failed before the machine started: last status, posted finish.
   void EndRunAtOnce(int code);
   // The port closed under a running session (unplugged modem): the fax fails at once.
-  void PortClosedWhileRunning();
+  virtual void PortClosedWhileRunning();
   virtual TFaxLogCode FailureLogCode() const { return LogTransmitFail; }
 
   // FaxNotifier: each reaches the main thread.

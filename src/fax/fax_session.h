@@ -23,6 +23,8 @@ class TApdBaseDispatcher;
 
 namespace quillon::fax {
 
+struct ReceivePart;  // receive_part.h
+
 // What the engine tells the component; each call reaches the main thread (status, log,
 // error and next are sent with a 1000 ms time-out, finish is posted).
 class FaxNotifier {
@@ -114,6 +116,9 @@ struct FaxSession {
   faximage::FontChoice enhHeaderFont, enhFont;
   std::string pending;  // DLE-doubled bytes not yet in the output ring
   bool pageEnded = false;
+
+  // The receiving machine's own part (receive runs only).
+  std::shared_ptr<ReceivePart> receive;
 
   // Hook for traces of each step (state, the answer it dealt with).
   std::function<void(int state, const std::string& line)> stepTrace;

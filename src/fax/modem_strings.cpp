@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "fax/dis_dcs.h"
 #include "fax/response_reader.h"
 
 namespace quillon::fax {
@@ -105,9 +106,7 @@ SessionReport ParseSessionReport(std::string_view line) {
 }
 
 int MinimumBytesPerLine(int scanIndex, bool fine, int bps) {
-  static const int kTimes[8][2] = {{0, 0}, {5, 5}, {10, 5}, {10, 10}, {20, 10}, {20, 20}, {40, 20}, {40, 40}};
-  if (scanIndex < 0 || scanIndex > 7) scanIndex = 0;
-  return kTimes[scanIndex][fine ? 1 : 0] * bps / 8000;
+  return t30::ScanTimeMs(scanIndex, fine) * bps / 8000;
 }
 
 std::string ParseStationId(std::string_view line) {

@@ -32,9 +32,18 @@ class TApdCustomReceiveFax : public TApdAbstractFax {
 
   FaxLogFacts LogFacts() const override;
 
+  // Starts a receive run: it waits for calls until OneFax, ExitOnError or a cancel ends it.
+  // Start-up errors are raised and nothing starts.
+  void BeginReceive();
+
   // The handlers the receiving machine's name and accept requests call (main thread).
   virtual void FaxAccept(bool& accept);
   virtual void FaxName(std::string& name);
+
+ protected:
+  void LoadSession() override;
+  void CancelRun() override;
+  void PortClosedWhileRunning() override;
 
  private:
   unsigned answerOnRing_ = 1;

@@ -18,12 +18,21 @@ ResponseReader::Item ResponseReader::feed(std::uint8_t c) {
     if (line_.size() >= kMaxLineChars) line_.erase(0, 1);
     line_ += static_cast<char>(c);
   }
-  // A frame's bytes may hold CR LF, so the frame matcher goes first.
+  // A doubled DLE is a data byte: the DLE after it starts no DLE ETX.
+  if (c == 16 && dleData_) {
+    dleData_ = false;
+    dleEtx_.reset();
+    return Item::none;
+  }
+  dleData_ = c == 16;
   if (dleEtx_.feed(c)) {
     crlf_.reset();
+    dleData_ = false;
     return Item::frame;
   }
-  if (crlf_.feed(c)) {
+  // A frame (it starts with its 0xFF address) may hold CR LF among its bytes.
+  bool inFrame = !raw_.empty() && static_cast<std::uint8_t>(raw_[0]) == 0xFF;
+  if (!inFrame && crlf_.feed(c)) {
     dleEtx_.reset();
     line_ = trimmed(line_);
     if (line_.empty()) {
@@ -40,6 +49,7 @@ void ResponseReader::clear() {
   line_.clear();
   crlf_.reset();
   dleEtx_.reset();
+  dleData_ = false;
 }
 
 std::string trimmed(std::string_view s) {

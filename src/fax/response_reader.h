@@ -38,6 +38,7 @@ class ResponseReader {
   std::string raw_, line_;
   PairMatcher crlf_{13, 10};
   PairMatcher dleEtx_{16, 3};
+  bool dleData_ = false;  // the last byte was a DLE that may be doubled
 };
 
 // Surrounding blanks removed.
