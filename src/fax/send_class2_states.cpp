@@ -256,9 +256,8 @@ void RunPageAgain(Step& st) {
     Fail(s, ecFaxSessionError);
     return;
   }
-  s.coverText.reset();
   // Back to the page that was refused: the page advance of state 28 is undone.
-  if (s.pageAdvanced) UndoPageAdvance(s);
+  RewindRefusedPage(s);
   startPageExchange(s);
   s.state = 20;
 }

@@ -286,6 +286,14 @@ void UndoPageAdvance(FaxSession& s) {
   if (!s.coverActive && s.file) s.file->findPage(static_cast<unsigned>(s.currentPage));
 }
 
+void RewindRefusedPage(FaxSession& s) {
+  s.coverText.reset();
+  if (s.pageAdvanced)
+    UndoPageAdvance(s);
+  else if (!s.coverActive && s.file)
+    s.file->findPage(static_cast<unsigned>(s.currentPage));  // the last page: from its start again
+}
+
 void State28(Step& st) {
   FaxSession& s = st.s;
   if (st.event == Event::timeout) {
@@ -293,7 +301,8 @@ void State28(Step& st) {
     return;
   }
   if (st.event == Event::data) {
-    DrainInput(s);
+    // A Class 1 modem says nothing during the page unless the call fails: state 29 reads it.
+    if (s.faxClass != fcClass1) DrainInput(s);
     return;
   }
   flushPending(s);
@@ -306,6 +315,7 @@ void State28(Step& st) {
   s.morePages = s.file && (s.coverActive || s.currentPage < s.pageCount);
   if (s.morePages && !advancePage(s)) return;
   if (s.faxClass == fcClass1) {
+    writePlain(s, std::string{char(kDle), char(kEtx)});
     s.state = 29;
   } else if (!Class20(s)) {
     writePlain(s, std::string{char(kDle), char(kEtx)});

@@ -27,6 +27,7 @@ bool ReadPageHeader(FaxSession& s, bool coverFax);  // of the current page; erro
 void CloseFiles(FaxSession& s);
 void RunPageAgain(Step& st);        // the retransmission of the last page (states 41, 44)
 void UndoPageAdvance(FaxSession& s);  // send_page_states.cpp
+void RewindRefusedPage(FaxSession& s);  // back to the start of the page to send again
 
 // Shared states (send_machine.cpp).
 void State1(Step& st);
@@ -65,6 +66,7 @@ void State28(Step& st);
 
 // Class 1 (send_class1_states.cpp).
 void Class1State(Step& st);
+void Class1Frame(FaxSession& s);  // the response reader completed a frame
 bool Class1Timeout(FaxSession& s);  // true when the state's own time-out rule ran
 
 }  // namespace quillon::fax::send
