@@ -1,5 +1,5 @@
-// quillon send on a pseudo-terminal through quillon-modem to a remote receiver, in Class 2
-// and Class 2.0: the received page holds exactly the source's pixels below the header line
+// quillon send on a pseudo-terminal through quillon-modem to a remote receiver, in Class 1,
+// Class 2 and Class 2.0: the received page holds exactly the source's pixels below the header line
 // (compared with netpbm), and the command's progress, log and exit status tell the truth.
 #include <gtest/gtest.h>
 
@@ -97,7 +97,9 @@ TEST_P(SendCommandEndToEnd, ABusyNumberEndsWithTheBusyMessage) {
   EXPECT_NE(out.find("Busy, waiting until redial..."), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, SendCommandEndToEnd, ::testing::Values("2", "2.0"),
-                         [](const auto& info) { return std::string(info.param) == "2" ? "Class2" : "Class20"; });
+INSTANTIATE_TEST_SUITE_P(Classes, SendCommandEndToEnd, ::testing::Values("1", "2", "2.0"), [](const auto& info) {
+  std::string c = info.param;
+  return c == "1" ? "Class1" : c == "2" ? "Class2" : "Class20";
+});
 
 }  // namespace
