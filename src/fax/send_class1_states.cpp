@@ -18,6 +18,10 @@ constexpr platform::Ticks kFrameWait = 54;    // 3 s for the remote's answer to 
 constexpr platform::Ticks kHangupWait = 26;   // the OK to ATH
 constexpr int kPostPageTries = 3;
 constexpr int kDcsTries = 3;
+// Silence between the end of one carrier and the start of ours (T.30 asks for 75 ms; the
+// modem command adds its own 40 ms).
+constexpr int kCarrierGapMs = 75;
+constexpr int kRetryPauseMs = 500;  // before a post-page message is tried again
 
 FaxSession::Class1Call& call(FaxSession& s) { return s.class1; }
 
@@ -52,7 +56,7 @@ void sendFrame(FaxSession& s, std::uint8_t fcf, bool final, const std::string& i
 
 // The remote needs a moment of silence before our next transmission.
 void transmitAfterPause(FaxSession& s, int state) {
-  SleepMs(200);
+  SleepMs(kCarrierGapMs);
   SendCommand(s, "AT+FTH=3");
   s.state = state;
 }
@@ -165,7 +169,7 @@ void pageConfirmed(FaxSession& s, bool retrain) {
     transmitAfterPause(s, 13);
   } else {
     // The receiver confirmed the training, so the page carrier comes with the short training.
-    SleepMs(200);
+    SleepMs(kCarrierGapMs);
     SendCommand(s, std::string("AT+FTM=") + t30::PageCode(call(s).speedIndex));
     s.state = 18;
   }
@@ -323,7 +327,7 @@ void State17(Step& st) {
   }
   if (call(s).cfr) {
     call(s).dcsTries = 0;
-    SleepMs(200);
+    SleepMs(kCarrierGapMs);
     SendCommand(s, std::string("AT+FTM=") + t30::PageCode(call(s).speedIndex));
     s.state = 18;
     return;
@@ -360,7 +364,7 @@ void State30(Step& st) {
     Fail(s, ecTimeout);
     return;
   }
-  SleepMs(500);
+  SleepMs(call(s).postPageTries == 1 ? kCarrierGapMs : kRetryPauseMs);
   SendCommand(s, "AT+FTH=3");
   s.state = 31;
 }

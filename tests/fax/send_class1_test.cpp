@@ -274,4 +274,25 @@ TEST_F(SendClass1Test, AFinePageToARemoteWithoutFineIsIncompatible) {
   coarse.reset();
 }
 
+TEST_F(SendClass1Test, APageRefusedThreeTimesFailsTheFaxAsRefused) {
+  // Coded data no decoder reads: the remote refuses the page every time.
+  faximage::FaxFileWriter w;
+  ASSERT_EQ(w.create(dir.file("bad.apf")), 0);
+  ASSERT_EQ(w.beginPage(faximage::PageFlagLengthWords), 0);
+  std::vector<std::uint8_t> junk(40);
+  for (int r = 0; r < 200; ++r) {
+    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<std::uint8_t>((r * 131 + i * 29) | 0x41);
+    ASSERT_EQ(w.writeRecord(junk.data(), junk.size()), 0);
+  }
+  ASSERT_EQ(w.endPage(), 0);
+  ASSERT_EQ(w.finish("QUILLON TEST", 0), 0);
+  fax.SetFaxFile(dir.file("bad.apf"));
+  ASSERT_TRUE(sendAndWait());
+  expectFailed(ecFaxPageRefused);
+  EXPECT_EQ(linesWith("page refused"),
+            "34 page refused: sent again at 12000\n34 page refused: sent again at 9600\n"
+            "34 page refused again: the fax fails\n");
+  EXPECT_EQ(remote.lastFax().pages.size(), 0u);
+}
+
 }  // namespace
