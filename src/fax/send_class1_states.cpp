@@ -252,14 +252,8 @@ void dialAnswer(Step& st) {
     takeSpeed(s, index);
     call(s).phaseBAgain = false;
     transmitAfterPause(s, 12);
-  } else if (call(s).phaseBAgain) {
-    return;  // no dial results in a later phase B
-  } else if (isBusy(l) || isNoAnswer(l)) {
-    BusyHandling(s);
-  } else if (isVoice(l)) {
-    Fail(s, ecFaxVoiceCall);
-  } else if (isNoDialTone(l)) {
-    Fail(s, ecFaxNoDialTone);
+  } else if (!call(s).phaseBAgain) {  // no dial results in a later phase B
+    TakeDialFailure(s, l);
   }
 }
 

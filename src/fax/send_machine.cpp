@@ -234,6 +234,18 @@ void BusyHandling(FaxSession& s) {
   ArmTimeout(s, s.dialRetryWait);
 }
 
+bool TakeDialFailure(FaxSession& s, const std::string& l) {
+  if (isBusy(l) || isNoAnswer(l))
+    BusyHandling(s);
+  else if (isVoice(l))
+    Fail(s, ecFaxVoiceCall);
+  else if (isNoDialTone(l))
+    Fail(s, ecFaxNoDialTone);
+  else
+    return false;
+  return true;
+}
+
 void State1(Step& st) {
   FaxSession& s = st.s;
   if (gTakingNextFax.exchange(true)) return;

@@ -19,6 +19,17 @@ std::string slurp(const std::string& path) { return quillon::platform::readWhole
 
 int shell(const std::string& command) { return std::system(command.c_str()); }
 
+// Starts quillon-modem with a modem 100 on the link ttyFAX in `dir` and waits for the link.
+std::unique_ptr<ChildProcess> serveModem(const TempDir& dir, const std::vector<std::string>& extra) {
+  std::vector<std::string> args = {QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"), "--log",
+                                   dir.file("modem.log")};
+  args.insert(args.end(), extra.begin(), extra.end());
+  auto child = std::make_unique<ChildProcess>(args, dir.file("server.out"));
+  for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyFAX")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return child;
+}
+
 bool haveNetpbm() { return std::filesystem::exists("/usr/bin/pamcut") && std::filesystem::exists("/usr/bin/pamfile"); }
 
 // Height of a PBM file as pamfile reports it.
@@ -38,14 +49,9 @@ class SendCommandEndToEnd : public ::testing::TestWithParam<const char*> {
     dir.write("letter.txt", text);
   }
   std::unique_ptr<ChildProcess> serve(const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args = {QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"),
-                                     "--scale", "8", "--log", dir.file("modem.log"), "--receiver", "555",
-                                     "--id", "REMOTE FAX", "--save", dir.path()};
+    std::vector<std::string> args = {"--scale", "8", "--receiver", "555", "--id", "REMOTE FAX", "--save", dir.path()};
     args.insert(args.end(), extra.begin(), extra.end());
-    auto child = std::make_unique<ChildProcess>(args, dir.file("server.out"));
-    for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyFAX")); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return child;
+    return serveModem(dir, args);
   }
   int send(const std::string& options) {
     return shell(std::string("timeout 120 ") + QUILLON_BIN + " send --data-dir " + dir.path() + " --device " +
@@ -106,15 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Classes, SendCommandEndToEnd, ::testing::Values("1", "2
 // detected, and SpanDSP's own T.31 modem with its fax terminal behind it takes a fax whole.
 class Class1EndToEnd : public ::testing::Test {
  protected:
-  std::unique_ptr<ChildProcess> serve(const std::vector<std::string>& extra) {
-    std::vector<std::string> args = {QUILLON_MODEM_BIN, "--modem", "100", "--link", dir.file("ttyFAX"),
-                                     "--log", dir.file("modem.log")};
-    args.insert(args.end(), extra.begin(), extra.end());
-    auto child = std::make_unique<ChildProcess>(args, dir.file("server.out"));
-    for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("ttyFAX")); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return child;
-  }
+  std::unique_ptr<ChildProcess> serve(const std::vector<std::string>& extra) { return serveModem(dir, extra); }
   int send(const std::string& options) {
     return shell(std::string("timeout 150 ") + QUILLON_BIN + " send --data-dir " + dir.path() + " --device " +
                  dir.file("ttyFAX") + " --number 555 --station QUILLON " + options + " > " + dir.file("send.out") +
