@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "fax/dis_dcs.h"
+#include "fax/modem_strings.h"
 #include "fax/response_reader.h"
 #include "fax/t30_frames.h"
 

@@ -102,10 +102,6 @@ int send(CommandContext& c) {
     c.err << "quillon: send: --class takes auto, 1, 2 or 2.0\n";
     return 2;
   }
-  if (faxClass == fax::fcClass1) {
-    c.err << "quillon: send: Class 1 is not available yet; use --class 2, 2.0 or auto\n";
-    return 2;
-  }
   unsigned bps = 9600, attempts = 3, retryWait = 60;
   if (!parseWholeNumber(args.value("--bps"), bps) || !parseWholeNumber(args.value("--attempts"), attempts) ||
       !parseWholeNumber(args.value("--retry-wait"), retryWait)) {

@@ -166,6 +166,7 @@ inline constexpr int ecFaxGdiPrintError = -8071;
 inline constexpr int ecFaxMixedResolution = -8072;
 inline constexpr int ecFaxConverterInitFail = -8073;
 inline constexpr int ecFaxNoAnswer = -8074;
+inline constexpr int ecFaxPageRefused = -8075;
 
 // Fax printer driver installation.
 inline constexpr int ecPrnDrvAlreadyInstalled = -8080;

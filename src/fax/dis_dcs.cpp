@@ -10,7 +10,7 @@ constexpr int kBps[kSpeedCount + 1] = {0, 2400, 4800, 7200, 9600, 12000, 14400};
 
 // Rate bits of byte 2 (T.30 bits 11 to 14).
 constexpr std::uint8_t kRateMask = 0x3C;
-constexpr std::uint8_t kV29 = 0x04, kV27 = 0x08, kV33 = 0x10, kV17 = 0x20;
+constexpr std::uint8_t kV29 = 0x04, kV27 = 0x08, kV17 = 0x20;  // V.33 (0x10) is not a Class 1 carrier
 // Byte 2: receiver operation and fine resolution; byte 3: unlimited length and the extend bit.
 constexpr std::uint8_t kReceiverBit = 0x02, kFineBit = 0x40, kLengthAndExtend = 0x88, kWideBit = 0x01;
 

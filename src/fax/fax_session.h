@@ -12,9 +12,11 @@
 #include "faximage/fax_page_reader.h"
 #include "faximage/fax_text_engine.h"
 #include "faximage/text_line_reader.h"
+#include "fax/dis_dcs.h"
 #include "fax/fax_types.h"
 #include "fax/modem_strings.h"
 #include "fax/response_reader.h"
+#include "fax/t30_frames.h"
 #include "platform/ticks.h"
 
 namespace quillon::serial {
@@ -106,6 +108,22 @@ struct FaxSession {
   // State 28 moves to the next page before the page exchange; a page sent again moves back.
   bool pageAdvanced = false, coverBefore = false;
   int pageBefore = 0;
+
+  // --- Class 1: the T.30 procedure the engine runs itself ---
+  struct Class1Call {
+    t30::SpeedSet localSpeeds;   // what the modem listed for AT+FTM=? (kept for the run)
+    t30::SpeedSet remoteSpeeds;  // from the remote's DIS
+    int speedIndex = 0;          // 1..6, 0 before a DIS
+    bool disSeen = false;
+    t30::Frame frame;            // the frame just read, waiting for the modem's OK or ERROR
+    bool framePending = false;
+    t30::Frame last;             // the last frame the modem confirmed with OK
+    bool haveLast = false;
+    bool cfr = false, carrier = false;
+    int postPageTries = 0, dcsTries = 0;
+    std::uint8_t postPageFcf = 0;  // MPS, EOM or EOP as sent after the page
+    bool phaseBAgain = false;      // after EOM: the remote's DIS once more
+  } class1;
 
   // The fax file being sent and the cover.
   std::unique_ptr<faximage::FaxPageReader> file;      // the fax file

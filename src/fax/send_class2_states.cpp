@@ -150,12 +150,7 @@ void State19(Step& st) {
   if (isReport(s, l, ceConnect)) {
     ArmTimeout(s, s.responseTimeout);
     s.state = 20;
-  } else if (isBusy(l) || isNoAnswer(l)) {
-    BusyHandling(s);
-  } else if (isVoice(l)) {
-    Fail(s, ecFaxVoiceCall);
-  } else if (isNoDialTone(l)) {
-    Fail(s, ecFaxNoDialTone);
+  } else if (TakeDialFailure(s, l)) {
   } else if (isNoCarrier(l)) {
     // The modem gave up on the call itself: no need to wait out the dial time.
     Fail(s, ecFaxNoAnswer);

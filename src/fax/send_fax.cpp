@@ -89,9 +89,7 @@ void TApdCustomSendFax::BeginTransmit() {
   if (!AddSessionTriggers()) return;
   PrepareSendSession(s);
   NotifyStatus(true, false);
-  bool speeds[7];
-  int rc = s.modemInitialised ? 0 : InitialiseModem(s, true, speeds);
-  if (rc == 0 && s.faxClass == fcClass1) rc = ecFaxInitError;  // the Class 1 machine is not built yet
+  int rc = s.modemInitialised ? 0 : InitialiseModem(s, true, s.class1.localSpeeds.has);
   if (rc < 0) {
     s.error = rc;
     NotifyError(rc);

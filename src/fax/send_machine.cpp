@@ -77,11 +77,18 @@ bool waitsForTrigger(int state) {
   }
 }
 
-// Reads waiting bytes until a line or frame completes. True when one did.
+// Reads waiting bytes until a line or frame completes. True when one did. A Class 1 frame
+// is kept for the modem's verdict on it, the line that follows.
 bool readAnswer(FaxSession& s) {
   std::uint8_t c;
   while (ReadByte(s, c)) {
-    if (s.reader.feed(c) != ResponseReader::Item::none) return true;
+    ResponseReader::Item item = s.reader.feed(c);
+    if (item == ResponseReader::Item::frame && s.faxClass == fcClass1) {
+      send::Class1Frame(s);
+      s.reader.clear();
+      continue;
+    }
+    if (item != ResponseReader::Item::none) return true;
   }
   return false;
 }
@@ -225,6 +232,18 @@ void BusyHandling(FaxSession& s) {
   Status(s);
   s.state = 10;
   ArmTimeout(s, s.dialRetryWait);
+}
+
+bool TakeDialFailure(FaxSession& s, const std::string& l) {
+  if (isBusy(l) || isNoAnswer(l))
+    BusyHandling(s);
+  else if (isVoice(l))
+    Fail(s, ecFaxVoiceCall);
+  else if (isNoDialTone(l))
+    Fail(s, ecFaxNoDialTone);
+  else
+    return false;
+  return true;
 }
 
 void State1(Step& st) {

@@ -301,7 +301,8 @@ void State28(Step& st) {
     return;
   }
   if (st.event == Event::data) {
-    DrainInput(s);
+    // A Class 1 modem says nothing during the page unless the call fails: state 29 reads it.
+    if (s.faxClass != fcClass1) DrainInput(s);
     return;
   }
   flushPending(s);
@@ -314,6 +315,7 @@ void State28(Step& st) {
   s.morePages = s.file && (s.coverActive || s.currentPage < s.pageCount);
   if (s.morePages && !advancePage(s)) return;
   if (s.faxClass == fcClass1) {
+    writePlain(s, std::string{char(kDle), char(kEtx)});
     s.state = 29;
   } else if (!Class20(s)) {
     writePlain(s, std::string{char(kDle), char(kEtx)});

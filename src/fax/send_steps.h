@@ -23,6 +23,8 @@ void Trace(FaxSession& s, const std::string& what);
 bool Class2(const FaxSession& s);       // Class 2 or 2.0
 bool Class20(const FaxSession& s);
 void BusyHandling(FaxSession& s);
+// Busy, no answer, voice or no dial tone after dialling (states 11 and 19); true when it was one.
+bool TakeDialFailure(FaxSession& s, const std::string& line);
 bool ReadPageHeader(FaxSession& s, bool coverFax);  // of the current page; errors fail
 void CloseFiles(FaxSession& s);
 void RunPageAgain(Step& st);        // the retransmission of the last page (states 41, 44)
@@ -67,6 +69,7 @@ void State28(Step& st);
 
 // Class 1 (send_class1_states.cpp).
 void Class1State(Step& st);
+void Class1Frame(FaxSession& s);  // the response reader completed a frame
 bool Class1Timeout(FaxSession& s);  // true when the state's own time-out rule ran
 
 }  // namespace quillon::fax::send

@@ -34,7 +34,7 @@ std::vector<unsigned char> makeTable(const std::vector<std::pair<uint32_t, std::
 }
 
 TEST(MessageTables, CarryTheirEntryCounts) {
-  EXPECT_EQ(TAdStringResource(kErrorStringsResource).Count(), 725u);
+  EXPECT_EQ(TAdStringResource(kErrorStringsResource).Count(), 726u);
   EXPECT_EQ(TAdStringResource(kTableReaderStringsResource).Count(), 5u);
   EXPECT_EQ(TAdStringResource(kFaxStringsResource).Count(), 21u);
 }
