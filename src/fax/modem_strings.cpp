@@ -121,6 +121,21 @@ int ParseHangupCode(std::string_view line) {
   std::size_t sep = line.find(':');
   if (sep == std::string_view::npos) return 0;
   std::string digits = trimmed(line.substr(sep + 1, 3));
+  // Class 2.0 (+FHS) writes the code as two hex digits whose first names the phase as Class 2's
+  // decimal tens do: "A0" is Class 2's 100, so reading only decimal digits would make it 0,
+  // a clean end.
+  if (line.substr(0, 4) == "+FHS") {
+    int code = 0, count = 0;
+    for (char c : digits) {
+      int value = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                  : std::isxdigit(static_cast<unsigned char>(c)) ? std::toupper(static_cast<unsigned char>(c)) - 'A' + 10
+                                                                 : -1;
+      if (value < 0 || count == 2) break;
+      code = code * 10 + value;
+      ++count;
+    }
+    return code;
+  }
   int code = 0;
   for (char c : digits) {
     if (!std::isdigit(static_cast<unsigned char>(c))) break;

@@ -110,6 +110,10 @@ TEST(ModemStrings, StationIdsHangupCodesAndPageStatus) {
   EXPECT_EQ(ParseStationId("+FCSI"), "");
   EXPECT_EQ(ParseHangupCode("+FHNG: 50"), 50);
   EXPECT_EQ(ParseHangupCode("+FHS:02"), 2);
+  // Class 2.0's hex codes past 99: a receive-phase failure is never read as a clean end.
+  EXPECT_EQ(ParseHangupCode("+FHS:A0"), 100);
+  EXPECT_EQ(ParseHangupCode("+FHS:b4"), 114);
+  EXPECT_EQ(ParseHangupCode("+FHS:50"), 50);
   EXPECT_EQ(ParseHangupCode("+FHNG:"), 0);
   EXPECT_EQ(ParseHangupCode("+FHNG: 1234"), 12);  // the three characters after the ":"
   EXPECT_EQ(ParsePageStatus("+FPTS:2"), '2');
