@@ -5,6 +5,7 @@
 #include "errors/error_codes.h"
 #include "fax/modem_commands.h"
 #include "fax/receive_steps.h"
+#include "fax/session_triggers.h"
 #include "serial/dispatcher.h"
 
 namespace quillon::fax {
@@ -345,19 +346,20 @@ void HandleReceiveTrigger(FaxSession& s, unsigned msg, unsigned first, std::uint
     CancelReceive(s);
     return;
   }
-  Event event;
-  if (msg == serial::kTriggerAvailMsg) {
-    event = Event::data;
-  } else if (msg == serial::kTriggerTimerMsg && static_cast<int>(first) == s.statusTimer) {
-    receive::Status(s);
-    s.dispatcher->SetTimerTrigger(s.statusTimer, platform::secondsToTicks(s.statusInterval), true);
-    return;
-  } else if (msg == serial::kTriggerTimerMsg && static_cast<int>(first) == s.timeoutTimer) {
-    event = Event::timeout;  // also the first step, started through this timer
-  } else {
-    return;
+  switch (ClassifyTrigger(s, msg, first)) {
+    case SessionTrigger::data:
+      runMachine(s, Event::data);
+      return;
+    case SessionTrigger::statusTimer:
+      receive::Status(s);
+      RearmStatusTimer(s);
+      return;
+    case SessionTrigger::timeout:  // also the first step, started through this timer
+      runMachine(s, Event::timeout);
+      return;
+    default:
+      return;
   }
-  runMachine(s, event);
 }
 
 void CancelReceive(FaxSession& s) {

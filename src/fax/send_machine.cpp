@@ -6,6 +6,7 @@
 
 #include "fax/modem_commands.h"
 #include "fax/send_steps.h"
+#include "fax/session_triggers.h"
 #include "serial/dispatcher.h"
 #include "errors/error_codes.h"
 
@@ -407,20 +408,17 @@ void HandleSendTrigger(FaxSession& s, unsigned msg, unsigned first, std::uint32_
     return;
   }
   Event event;
-  if (msg == serial::kTriggerAvailMsg) {
-    event = Event::data;
-  } else if (msg == serial::kTriggerTimerMsg && static_cast<int>(first) == s.statusTimer) {
-    send::Status(s);
-    s.dispatcher->SetTimerTrigger(s.statusTimer, platform::secondsToTicks(s.statusInterval), true);
-    return;
-  } else if (msg == serial::kTriggerTimerMsg && static_cast<int>(first) == s.timeoutTimer) {
-    event = Event::timeout;
-  } else if (msg == serial::kTriggerStatusMsg && static_cast<int>(first) == s.outSpaceTrigger) {
-    event = Event::outSpace;
-  } else if (msg == serial::kTriggerStatusMsg && static_cast<int>(first) == s.outEmptyTrigger) {
-    event = Event::outEmpty;
-  } else {
-    return;
+  switch (ClassifyTrigger(s, msg, first)) {
+    case SessionTrigger::data: event = Event::data; break;
+    case SessionTrigger::timeout: event = Event::timeout; break;
+    case SessionTrigger::outSpace: event = Event::outSpace; break;
+    case SessionTrigger::outEmpty: event = Event::outEmpty; break;
+    case SessionTrigger::statusTimer:
+      send::Status(s);
+      RearmStatusTimer(s);
+      return;
+    default:
+      return;
   }
   runMachine(s, event);
 }
