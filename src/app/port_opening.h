@@ -1,0 +1,21 @@
+#pragma once
+// Opening the fax modem's port, shared by the send dialog, the modem probes and receive mode:
+// one routine, one set of messages for a port in use, a missing port and other failures.
+#include <exception>
+
+#include <QString>
+
+namespace quillon::serial {
+class TApdCustomComPort;
+}
+
+namespace quillon::app {
+
+// Sets the port's ComNumber to `comNumber` and opens it. Returns an empty text when the port
+// is open, else the message to show the user (the port is closed again then).
+QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber);
+
+// The message for a failure `e` while opening port `comNumber`.
+QString PortOpeningMessage(int comNumber, const std::exception& e);
+
+}  // namespace quillon::app
