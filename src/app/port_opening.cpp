@@ -31,11 +31,18 @@ QString PortOpeningMessage(int comNumber, const std::exception& e) {
 }
 
 QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber) {
+  std::exception_ptr failure;
+  return OpenCommPort(port, comNumber, failure);
+}
+
+QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber, std::exception_ptr& failure) {
+  failure = nullptr;
   try {
     port.SetComNumber(comNumber);
     port.SetOpen(true);
     return {};
   } catch (const std::exception& e) {
+    failure = std::current_exception();
     try {
       port.SetOpen(false);
     } catch (const std::exception&) {

@@ -14,6 +14,9 @@ namespace quillon::app {
 // Sets the port's ComNumber to `comNumber` and opens it. Returns an empty text when the port
 // is open, else the message to show the user (the port is closed again then).
 QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber);
+// As above; `failure` receives the error that stopped the opening (null when it opened), for
+// callers that tell the kinds of failure apart.
+QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber, std::exception_ptr& failure);
 
 // The message for a failure `e` while opening port `comNumber`.
 QString PortOpeningMessage(int comNumber, const std::exception& e);
