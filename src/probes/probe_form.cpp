@@ -51,7 +51,7 @@ TProbeForm::TProbeForm(QWidget* parent, const QString& caption, const QString& h
 
   message_->setObjectName(messageName);
   message_->setWordWrap(true);
-  message_->setMinimumHeight(message_->fontMetrics().lineSpacing() * 4);
+  message_->setMinimumHeight(message_->fontMetrics().lineSpacing() * 5);
   message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   progress_->setTextVisible(false);
@@ -100,6 +100,7 @@ void TProbeForm::run() {
   }
   progress_->hide();
   okButton_->show();
+  adjustSize();  // room for the final message, however many lines it wraps to
   okButton_->setFocus();
   setWindowTitle(doneCaption());
   QApplication::beep();

@@ -135,6 +135,7 @@ class ProbeTest : public ::testing::Test {
     auto shot = std::make_shared<ProbeShot>();
     auto* timer = new QTimer;
     auto clock = std::make_shared<QElapsedTimer>();
+    auto probingShot = std::make_shared<bool>(false);
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [=] {
       if (clock->isValid()) shot->longestStallMs = std::max(shot->longestStallMs, clock->elapsed());
@@ -142,6 +143,11 @@ class ProbeTest : public ::testing::Test {
       Form* form = nullptr;
       for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* f = qobject_cast<Form*>(w); f && f->isVisible()) form = f;
+      const char* folder = std::getenv("QUILLON_PROBE_SHOTS");
+      if (form && form->probing() && folder && !*probingShot) {
+        *probingShot = true;
+        form->grab().save(QString::fromLocal8Bit(folder) + "/" + shotName + "-probing.png");
+      }
       if (!form || !form->probed()) return;
       shot->seen = true;
       shot->caption = form->windowTitle();
@@ -154,7 +160,7 @@ class ProbeTest : public ::testing::Test {
         if (auto* m = form->template findChild<QLabel*>(name)) shot->message = m->text();
       auto* ok = form->template findChild<QPushButton*>("OkButton");
       shot->okVisible = ok && ok->isVisible();
-      if (const char* folder = std::getenv("QUILLON_PROBE_SHOTS"))
+      if (folder)
         form->grab().save(QString::fromLocal8Bit(folder) + "/" + shotName + ".png");
       timer->stop();
       timer->deleteLater();
