@@ -4,6 +4,7 @@
 // Sheets are in main_screen_compose.cpp.
 #include <QApplication>
 #include <QLabel>
+#include <QTableView>
 
 #include <filesystem>
 
