@@ -113,7 +113,7 @@ TDMForm::TDMForm(store::FaxStore& store, QWidget* parent) : QDialog(parent), sto
   layout->setMenuBar(MainMenu1);
   layout->addWidget(PageControl1, 1);
   layout->addLayout(buttons);
-  resize(860, 480);
+  resize(1000, 480);  // every column of the outgoing page in view
 }
 
 TDMForm::~TDMForm() { restoreQueries(); }
