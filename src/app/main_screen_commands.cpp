@@ -4,6 +4,7 @@
 // Sheets are in main_screen_compose.cpp.
 #include <QApplication>
 #include <QLabel>
+#include <QTableView>
 
 #include <filesystem>
 
@@ -13,6 +14,9 @@
 #include "app/help_window.h"
 #include "app/hints.h"
 #include "app/main_screen.h"
+#include "maint/config_info.h"
+#include "maint/dm_form.h"
+#include "maint/rebuild_ind.h"
 #include "qtplatform/busy_guards.h"
 
 namespace quillon::app {
@@ -105,11 +109,18 @@ void TMainScreen::mnuViewPrintClick() {
 }
 
 void TMainScreen::FaxlogCleanup1Click() {
-  pendingCommand(QStringLiteral("Fax Log Cleanup"));
+  bool deleted = maint::runFaxLogCleanup(store_, this);
+  SetButtons();
+  // Flagged records leave the tables at once; not while receive mode may append a record.
+  if (deleted && !receiveMode_) mnuRebuildIndexesClick();
 }
 
 void TMainScreen::mnuRebuildIndexesClick() {
-  pendingCommand(QStringLiteral("Rebuild Indexes"));
+  if (receiveMode_) return;  // the menu item is off then
+  FaxGrid->setEnabled(false);
+  RecFaxGrid->setEnabled(false);
+  maint::runIndexRebuild(store_, this);
+  SetButtons();
 }
 
 void TMainScreen::mnuPreferencesClick() {
@@ -122,7 +133,7 @@ void TMainScreen::mnuPreferencesClick() {
 }
 
 void TMainScreen::ConfigurationInformation1Click() {
-  notAvailableYet(QStringLiteral("Configuration Information"));
+  maint::showConfigurationInformation(settings_, settingsStore_.path(), dataFolder_, this);
 }
 
 void TMainScreen::mnuShowHintClick() {
