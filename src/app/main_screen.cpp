@@ -22,6 +22,10 @@
 #include "app/list_source.h"
 #include "app/window_placement_binding.h"
 #include "compose/view_fax.h"
+#include "preferences/preferences_wizard.h"
+#include "probes/check_fax_class_form.h"
+#include "probes/find_modem_form.h"
+#include "serial/com_port.h"
 #include "platform/file_io.h"
 #include "platform/message_pump.h"
 
@@ -50,6 +54,24 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   // View: the viewer window on a received fax file or on the current sent fax, rendered.
   faxViewer = [this](const std::string& faxFile, const QString& description) {
     compose::viewFax(settingsStore_, this, faxFile, description);
+  };
+  // Preferences: the wizard, whose Find Modem and Check Fax Class buttons run the probe
+  // windows on a port of their own; the wizard asks whether to take the proposal.
+  preferencesWizard = [this](bool firstRun) {
+    preferences::ModemProbes probes;
+    probes.findModem = [](QWidget* parent) {
+      serial::TApdComPort port;
+      probes::TFindModemForm form(port, parent);
+      form.exec();
+      return form.result();
+    };
+    probes.checkFaxClass = [](QWidget* parent, int comNumber) {
+      serial::TApdComPort port;
+      probes::TCheckFaxClassForm form(port, comNumber, parent);
+      form.exec();
+      return form.result();
+    };
+    preferences::RunPreferences(this, settings_, settingsStore_, firstRun, probes);
   };
   createFaxFile = [this]() -> std::string {
     try {
