@@ -4,6 +4,8 @@
 // Sheets are in main_screen_compose.cpp.
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTime>
 
 #include <filesystem>
 
@@ -13,7 +15,11 @@
 #include "app/help_window.h"
 #include "app/hints.h"
 #include "app/main_screen.h"
+#include "platform/message_pump.h"
+#include "ports/port_mapping.h"
 #include "qtplatform/busy_guards.h"
+#include "qtplatform/cp1252_text.h"
+#include "send/send_fax_form.h"
 
 namespace quillon::app {
 
@@ -42,7 +48,62 @@ bool beepWhenEmpty(bool empty) {
 
 void TMainScreen::SendButtonClick() {
   if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
-  pendingCommand(QStringLiteral("Send Fax"));
+  if (!createFaxFile) {
+    pendingCommand(QStringLiteral("Send Fax"));
+    return;
+  }
+  store::Table& faxes = store_.faxTable();
+  const long record = faxes.recNo();
+  std::string path;
+  {
+    qtplatform::BusyCursor busy;
+    qtplatform::StatusText statusLine(status, QStringLiteral("Preparing files for viewing..."));
+    platform::pumpMessages();
+    path = createFaxFile();
+  }
+  if (path.empty()) {
+    InfoBox(QStringLiteral("Error creating fax file"));
+    SetButtons();
+    return;
+  }
+  const int pages = pageCount;
+  QString result, phone;
+  {
+    send::TSendFaxForm form(ports::mappedPorts(settingsStore_.read()), this);
+    form.setFaxFile(path);
+    form.setInitialFaxNumber(qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::PHONE)));
+    form.setWindowTitle("Send Fax: [" + qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::RECIPIENT)) +
+                        " - " + qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::SUBJECT)) + "]");
+    form.loadFromSettings(settings_);
+    form.preferencesWizard = [this]() -> std::optional<settings::Settings> {
+      if (!preferencesWizard) {
+        notAvailableYet(QStringLiteral("Preferences"));
+        return std::nullopt;
+      }
+      const settings::Settings before = settings_;
+      preferencesWizard(false);
+      if (settings_ == before) return std::nullopt;
+      return settings_;
+    };
+    form.adjustSize();
+    centreWindow(&form);
+    status->clear();
+    platform::pumpMessages();
+    form.exec();
+    result = form.resultText();
+    phone = form.sfPhoneNumber->text();
+    ButtonBar->setEnabled(true);
+    form.storeToSettings(settings_);
+  }
+  saveSettings();
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  // The record the send was made from, even if the list moved meanwhile.
+  if (record > 0) faxes.go(record);
+  store_.writeSendOutcome(pages, qtplatform::toCp1252(result), qtplatform::toCp1252(phone), xbase::todayLocal(),
+                          QTime::currentTime().toString(QStringLiteral("hh:mm")).toStdString());
+  status->clear();
+  SetButtons();
 }
 
 void TMainScreen::ReceiveButtonClick() {
