@@ -1,10 +1,13 @@
-// The main window's command handlers. The windows behind some commands (send dialog, viewer,
-// receive mode, log cleanup, preferences, configuration report) come with later versions;
-// until then their commands tell the user. New, Clone, Edit, Delete, Phone Book and Cover
-// Sheets are in main_screen_compose.cpp.
+// The main window's command handlers: send, receive mode, view/print, the fax log cleanup and
+// index rebuild, preferences and the configuration report. New, Clone, Edit, Delete, Phone
+// Book and Cover Sheets are in main_screen_compose.cpp.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QTableView>
+#include <QLineEdit>
+#include <QTime>
 
 #include <filesystem>
 
@@ -17,7 +20,12 @@
 #include "maint/config_info.h"
 #include "maint/dm_form.h"
 #include "maint/rebuild_ind.h"
+#include "platform/message_pump.h"
+#include "ports/port_mapping.h"
 #include "qtplatform/busy_guards.h"
+#include "qtplatform/cp1252_text.h"
+#include "probes/probe_entry.h"
+#include "send/send_fax_form.h"
 
 namespace quillon::app {
 
@@ -46,7 +54,72 @@ bool beepWhenEmpty(bool empty) {
 
 void TMainScreen::SendButtonClick() {
   if (beepWhenEmpty(listEmpty(store_.faxTable()))) return;
-  pendingCommand(QStringLiteral("Send Fax"));
+  if (!createFaxFile) {
+    pendingCommand(QStringLiteral("Send Fax"));
+    return;
+  }
+  store::Table& faxes = store_.faxTable();
+  const long record = faxes.recNo();
+  std::string path;
+  {
+    qtplatform::BusyCursor busy;
+    qtplatform::StatusText statusLine(status, QStringLiteral("Preparing files for viewing..."));
+    platform::pumpMessages();
+    path = createFaxFile();
+  }
+  if (path.empty()) {
+    InfoBox(QStringLiteral("Error creating fax file"));
+    SetButtons();
+    return;
+  }
+  const int pages = pageCount;
+  QString result, phone;
+  {
+    send::TSendFaxForm form(ports::mappedPorts(settingsStore_.read()), this);
+    form.setFaxFile(path);
+    form.setInitialFaxNumber(qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::PHONE)));
+    form.setWindowTitle("Send Fax: [" + qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::RECIPIENT)) +
+                        " - " + qtplatform::fromCp1252(faxes.getTrimmed(store::sentfield::SUBJECT)) + "]");
+    form.loadFromSettings(settings_);
+    form.preferencesWizard = [this]() -> std::optional<settings::Settings> {
+      if (!preferencesWizard) {
+        notAvailableYet(QStringLiteral("Preferences"));
+        return std::nullopt;
+      }
+      const settings::Settings before = settings_;
+      preferencesWizard(false);
+      if (settings_ == before) return std::nullopt;
+      return settings_;
+    };
+    // Find Modem and Check Fax Class probe with the dialog's own port and set its choices.
+    form.findModem = [](send::TSendFaxForm& f) {
+      const int n = probes::FindModem(&f, f.ApdComPort1, f.ComPort->checkedId());
+      if (QAbstractButton* button = f.ComPort->button(n)) button->setChecked(true);
+    };
+    form.checkFaxClass = [](send::TSendFaxForm& f) {
+      const int index =
+          probes::CheckFaxClass(&f, f.ApdComPort1, f.ComPort->checkedId(), f.sfFaxClass->checkedId());
+      if (QAbstractButton* button = f.sfFaxClass->button(index)) button->setChecked(true);
+    };
+    form.adjustSize();
+    centreWindow(&form);
+    status->clear();
+    platform::pumpMessages();
+    form.exec();
+    result = form.resultText();
+    phone = form.sfPhoneNumber->text();
+    ButtonBar->setEnabled(true);
+    form.storeToSettings(settings_);
+  }
+  saveSettings();
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  // The record the send was made from, even if the list moved meanwhile.
+  if (record > 0) faxes.go(record);
+  store_.writeSendOutcome(pages, qtplatform::toCp1252(result), qtplatform::toCp1252(phone), xbase::todayLocal(),
+                          QTime::currentTime().toString(QStringLiteral("hh:mm")).toStdString());
+  status->clear();
+  SetButtons();
 }
 
 void TMainScreen::ReceiveButtonClick() {
