@@ -20,6 +20,7 @@
 #include "app/fax_list_model.h"
 #include "app/hints.h"
 #include "app/list_source.h"
+#include "app/receive_mode.h"
 #include "app/window_placement_binding.h"
 #include "compose/view_fax.h"
 #include "preferences/preferences_wizard.h"
@@ -110,6 +111,7 @@ TMainScreen::TMainScreen(const std::string& dataFolder, QWidget* parent)
   hints_->setEnabled(settings_.hintsOn);
   sentModel_->reload();
   receivedModel_->reload();
+  receiving_ = std::make_unique<ReceiveMode>(*this);
 }
 
 QString TMainScreen::withReason(const QString& text, store::TableKind kind) {

@@ -30,6 +30,7 @@ namespace quillon::app {
 
 class FaxListModel;
 class HintSwitch;
+class ReceiveMode;
 class TableListSource;
 class TStartingFaxForm;
 
@@ -91,6 +92,8 @@ class TMainScreen : public QMainWindow {
   void setStartMinimized(bool on) { startMinimized_ = on; }
   void setStartingFaxForm(TStartingFaxForm* form) { startingFaxForm_ = form; }
   TStartingFaxForm* startingFaxForm() const { return startingFaxForm_; }
+  // Receive mode's port, receive component and fax printer (receive_mode.h).
+  ReceiveMode& receiving() { return *receiving_; }
 
   // Windows that come with later versions plug in here; until then their commands say so.
   std::function<void(bool firstRun)> preferencesWizard;
@@ -193,6 +196,7 @@ class TMainScreen : public QMainWindow {
   bool faxInProgress_ = false;
   bool startMinimized_ = false;
   bool closed_ = false;
+  std::unique_ptr<ReceiveMode> receiving_;  // last: it goes first, while the window is whole
 };
 
 }  // namespace quillon::app
