@@ -30,6 +30,8 @@ namespace {
 // shows), answer the closing box, then Close.
 struct DialogUser {
   bool cancel = false;
+  QString shotDir;  // pictures of the dialog and of the status window part-way, when set
+  bool statusShot = false;
   bool sendPressed = false, statusShown = false, cancelled = false, closed = false;
   int bestMeter = 0;
   QString statusSeen, boxText;
@@ -49,6 +51,7 @@ struct DialogUser {
     auto* form = qobject_cast<send::TSendFaxForm*>(modal);
     if (!form || !form->isVisible()) return;
     if (!sendPressed) {
+      if (!shotDir.isEmpty()) form->grab().save(shotDir + "/send-dialog.png");
       sendPressed = true;
       form->SendFaxButton->click();
       return;
@@ -56,6 +59,10 @@ struct DialogUser {
     if (auto* display = form->ApdFaxStatus1.Display(); display && display->isVisible()) {
       statusShown = true;
       bestMeter = std::max(bestMeter, display->PageProgress->Position());
+      if (!shotDir.isEmpty() && !statusShot && display->PageProgress->Position() >= 30) {
+        statusShot = true;
+        display->window()->grab().save(shotDir + "/send-status.png");
+      }
       if (display->StatusText->text().startsWith("Busy")) statusSeen = display->StatusText->text();
       if (cancel && !cancelled) {
         cancelled = true;
@@ -145,6 +152,17 @@ TEST_F(SendCommand, ACancelledSendIsNotMarkedSent) {
   EXPECT_FALSE(t.getLogical("SENT"));
   EXPECT_NE(t.getTrimmed("LASTRESULT"), "Sent");
   EXPECT_NE(t.getTrimmed("LASTRESULT"), "Cancelled");  // a transmission did finish
+}
+
+// QUILLON_SCREENSHOTS=<folder> (under a real display) saves the dialog and the status window.
+TEST_F(SendCommand, Screenshots) {
+  const QString folder = qEnvironmentVariable("QUILLON_SCREENSHOTS");
+  if (folder.isEmpty()) GTEST_SKIP() << "set QUILLON_SCREENSHOTS to a folder";
+  pages = test::writeFaxFile(dir.file("out.APF"), {{2000, false}, {2000, false}});
+  DialogUser user;
+  user.shotDir = folder;
+  screen->SendButtonClick();
+  EXPECT_TRUE(user.statusShot);
 }
 
 }  // namespace
