@@ -149,9 +149,11 @@ bool TApdCustomAbstractFax::AddSessionTriggers() {
   s.outSpaceTrigger = d.AddStatusTrigger(serial::stOutFree);
   s.outEmptyTrigger = d.AddStatusTrigger(serial::stOutUsed);
   s.modemTrigger = d.AddStatusTrigger(serial::stModem);
+  s.drainTimer = d.AddTimerTrigger();
   if (s.statusTimer < 0 || s.timeoutTimer < 0 || s.outSpaceTrigger < 0 || s.outEmptyTrigger < 0 ||
-      s.modemTrigger < 0) {
-    for (int* h : {&s.statusTimer, &s.timeoutTimer, &s.outSpaceTrigger, &s.outEmptyTrigger, &s.modemTrigger}) {
+      s.modemTrigger < 0 || s.drainTimer < 0) {
+    for (int* h : {&s.statusTimer, &s.timeoutTimer, &s.outSpaceTrigger, &s.outEmptyTrigger, &s.modemTrigger,
+                   &s.drainTimer}) {
       if (*h > 0) d.RemoveTrigger(*h);
       *h = 0;
     }
@@ -189,7 +191,8 @@ void TApdCustomAbstractFax::StopSession() {
   if (comPort_ && comPort_->HasDispatcher() && &comPort_->Dispatcher() == s.dispatcher) {
     serial::TApdBaseDispatcher& d = *s.dispatcher;
     if (s.handlerId > 0) d.DeregisterTriggerHandler(s.handlerId);
-    for (int* h : {&s.statusTimer, &s.timeoutTimer, &s.outSpaceTrigger, &s.outEmptyTrigger, &s.modemTrigger}) {
+    for (int* h : {&s.statusTimer, &s.timeoutTimer, &s.outSpaceTrigger, &s.outEmptyTrigger, &s.modemTrigger,
+                   &s.drainTimer}) {
       if (*h > 0) d.RemoveTrigger(*h);
       *h = 0;
     }

@@ -51,8 +51,10 @@ struct FaxSession {
   serial::TApdBaseDispatcher* dispatcher = nullptr;
   FaxNotifier* notifier = nullptr;
   int handlerId = 0;
-  // Trigger handles: status timer, time-out timer, output space, output empty, modem status.
+  // Trigger handles: status timer, time-out timer, output space, output empty, modem status,
+  // and the timer that looks again whether the device has sent its queued output.
   int statusTimer = 0, timeoutTimer = 0, outSpaceTrigger = 0, outEmptyTrigger = 0, modemTrigger = 0;
+  int drainTimer = 0;
   bool running = false;   // triggers and handler installed
   bool prepared = false;
 

@@ -136,11 +136,9 @@ int QuerySpeeds(FaxSession& s, bool transmit, bool supported[7]) {
 
 int InitialiseModem(FaxSession& s, bool sendSide, bool speeds[7]) {
   serial::TApdBaseDispatcher& d = *s.dispatcher;
-  std::int32_t baud;
-  platform::SerialParity parity;
-  int data, stop;
-  d.GetLine(baud, parity, data, stop);
-  d.SetLine(19200, parity, data, stop);
+  // The modem is set up at InitBaud when one is given (the first fax of a run, too, not only
+  // those after a fax's end switched back to it); otherwise at 19200.
+  SwitchLineSpeed(s, false);
   if (sendSide) {
     d.SetDtr(true);
     d.SetRts(true);
@@ -166,8 +164,12 @@ void SwitchLineSpeed(FaxSession& s, bool toNormal) {
   platform::SerialParity parity;
   int data, stop;
   d.GetLine(baud, parity, data, stop);
-  d.SetLine(19200, parity, data, stop);
-  if (s.initBaud == 0) return;
+  if (s.initBaud == 0) {
+    d.SetLine(19200, parity, data, stop);
+    return;
+  }
+  // With two speeds the port stays at the one it has until told to change: going through
+  // 19200 first would leave it there when the wanted speed is already set.
   if (toNormal && s.initSpeedActive) {
     SleepMs(9 * platform::kMillisecondsPerTick);
     d.SetLine(s.normalBaud, parity, data, stop);

@@ -362,6 +362,7 @@ void State46(Step& st) {
 
 void State47(Step& st) {
   FaxSession& s = st.s;
+  s.dispatcher->SetTimerTrigger(s.drainTimer, 0, false);
   CloseFiles(s);
   if (s.softwareFlow) s.dispatcher->SetSoftwareFlowControl(0, 0, 0);
   s.notifier->NotifyLog(LogTransmitFail);

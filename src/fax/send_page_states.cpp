@@ -310,6 +310,12 @@ void State28(Step& st) {
     armOutEmpty(s);
     return;
   }
+  if (s.softwareFlow && s.dispatcher->DeviceOutUsed() > 0) {
+    // XOFF still holds bytes in the device: turned off now, XON/XOFF would let them all
+    // into a modem that has no room. Look again shortly; the data time-out still runs.
+    s.dispatcher->SetTimerTrigger(s.drainTimer, 1, true);
+    return;
+  }
   if (s.softwareFlow) s.dispatcher->SetSoftwareFlowControl(0, 0, 0);
   s.pageAdvanced = false;
   s.morePages = s.file && (s.coverActive || s.currentPage < s.pageCount);

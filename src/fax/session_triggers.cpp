@@ -12,6 +12,7 @@ SessionTrigger ClassifyTrigger(const FaxSession& s, unsigned msg, unsigned first
   if (msg == serial::kTriggerTimerMsg && id == s.timeoutTimer) return SessionTrigger::timeout;
   if (msg == serial::kTriggerStatusMsg && id == s.outSpaceTrigger) return SessionTrigger::outSpace;
   if (msg == serial::kTriggerStatusMsg && id == s.outEmptyTrigger) return SessionTrigger::outEmpty;
+  if (msg == serial::kTriggerTimerMsg && id == s.drainTimer) return SessionTrigger::outEmpty;
   return SessionTrigger::other;
 }
 

@@ -7,6 +7,7 @@
 
 namespace quillon::fax {
 
+// `outEmpty` is also the drain timer's look at the device.
 enum class SessionTrigger { other, data, statusTimer, timeout, outSpace, outEmpty };
 
 SessionTrigger ClassifyTrigger(const FaxSession& s, unsigned msg, unsigned first);

@@ -81,7 +81,7 @@ class InProcessSerialDevice final : public SerialDevice {
     status.errors = line_->pendingErrors_;
     line_->pendingErrors_ = 0;
     status.receiveQueued = line_->towardsPort_.size();
-    status.transmitQueued = 0;  // the far end takes every byte at once
+    status.transmitQueued = line_->fromPort_.size();  // written, not yet taken by the far end
     return 0;
   }
 
@@ -162,6 +162,14 @@ void InProcessSerialLine::write(std::string_view bytes) {
 std::string InProcessSerialLine::read() {
   std::lock_guard lock(mutex_);
   return std::exchange(fromPort_, {});
+}
+
+std::string InProcessSerialLine::read(std::size_t most) {
+  std::lock_guard lock(mutex_);
+  if (most >= fromPort_.size()) return std::exchange(fromPort_, {});
+  std::string taken = fromPort_.substr(0, most);
+  fromPort_.erase(0, most);
+  return taken;
 }
 
 std::string InProcessSerialLine::readAtLeast(std::size_t count, std::chrono::milliseconds timeout) {

@@ -32,6 +32,8 @@ class InProcessSerialLine : public std::enable_shared_from_this<InProcessSerialL
   void write(std::string_view bytes);
   // What the port wrote and nobody has taken yet, without waiting.
   std::string read();
+  // At most `most` of those bytes; the rest stay queued in the device (as XOFF holds them).
+  std::string read(std::size_t most);
   // Waits until at least `count` bytes are waiting (or `timeout`), then takes them all.
   std::string readAtLeast(std::size_t count, std::chrono::milliseconds timeout);
   // Waits until the port's output contains `text`; takes the bytes up to and including it.

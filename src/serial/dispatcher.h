@@ -106,6 +106,9 @@ class TApdBaseDispatcher {
   int FlushOutBuffer();
   int OutBuffUsed();
   int OutBuffFree();
+  // Bytes the device took but has not yet put on the line (its driver's queue, or what XOFF
+  // holds there); 0 when it cannot tell.
+  int DeviceOutUsed();
 
   // --- line control ---
   int SetLine(std::int32_t baud, platform::SerialParity parity, int dataBits, int stopBits);

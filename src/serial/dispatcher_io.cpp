@@ -175,6 +175,15 @@ int TApdBaseDispatcher::OutBuffFree() {
   return static_cast<int>(out_.freeSpace());
 }
 
+int TApdBaseDispatcher::DeviceOutUsed() {
+  std::lock_guard guard(lock_);
+  if (!device_ || deviceLost_) return 0;
+  platform::SerialLineStatus ls;
+  if (device_->lineStatus(ls) < 0) return 0;
+  lineErrors_.fetch_or(ls.errors);
+  return static_cast<int>(ls.transmitQueued);
+}
+
 // --- line control ---
 
 namespace {

@@ -3,6 +3,8 @@
 // (the modem counts what it dropped); DTR falling mid-page ends the call.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "errors/error_codes.h"
 #include "fax_line_fixture.h"
 
@@ -43,8 +45,20 @@ TEST_P(SendLineTest, APortWithoutFlowControlOverrunsTheModem) {
   ASSERT_TRUE(sendAndWait());
   EXPECT_GT(modem.lostFromDte(), 0u);
   // Whatever the remote made of the damaged pages, a page reported sent is one it stored.
-  if (finishCode == 0) EXPECT_EQ(remote.lastFax().pages.size(), pages.size());
+  if (finishCode == 0) {
+    EXPECT_EQ(remote.lastFax().pages.size(), pages.size());
+  }
   expectPortClosed();
+}
+
+// With XON/XOFF alone the device holds what XOFF stopped; the engine must let that reach
+// the modem before it turns XON/XOFF off at the page end, or the modem is overrun.
+TEST_P(SendLineTest, SoftwareFlowControlAloneDrainsThePageBeforeItEnds) {
+  port.SetHWFlowOptions(0);
+  fax.SetSoftwareFlow(true);
+  fax.SetModemInit("AT&K4+IFC=1,1");
+  ASSERT_TRUE(sendAndWait());
+  expectSentWhole();
 }
 
 // DTR falls while the first page goes out (a cable or driver glitch): the modem hangs up as
@@ -66,6 +80,32 @@ TEST_P(SendLineTest, DtrDroppedMidPageEndsTheFax) {
   EXPECT_EQ(logCodes.back(), fax::LogTransmitFail);
   EXPECT_TRUE(remote.lastFax().pages.empty());
   expectPortClosed();
+}
+
+// The modem is set up at InitBaud and the call runs at NormalBaud; the end of the fax
+// switches back to InitBaud.
+TEST_P(SendLineTest, InitBaudForTheSetUpAndNormalBaudForTheCall) {
+  fax.SetNormalBaud(38400);
+  fax.SetInitBaud(9600);
+  std::mutex m;
+  std::vector<std::pair<std::string, int>> seen;  // command lines and the port's speed then
+  modem.setTrace([&](bool fromDte, const std::string& text) {
+    if (!fromDte || text.rfind("AT", 0) != 0) return;
+    std::lock_guard lock(m);
+    seen.emplace_back(text, serial->portSettings().baud);
+  });
+  ASSERT_TRUE(sendAndWait());
+  modem.setTrace(nullptr);
+  expectSentWhole();
+  EXPECT_EQ(serial->portSettings().baud, 9600);
+  std::lock_guard lock(m);
+  auto speedOf = [&](const std::string& prefix) {
+    for (const auto& [text, baud] : seen)
+      if (text.rfind(prefix, 0) == 0) return baud;
+    return 0;
+  };
+  EXPECT_EQ(speedOf("ATE0Q0V1"), 9600);  // the built-in init string
+  EXPECT_EQ(speedOf("ATD"), 38400);
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, SendLineTest, ::testing::Values(fax::fcClass2, fax::fcClass2_0),

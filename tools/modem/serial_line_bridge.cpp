@@ -26,17 +26,12 @@ void SerialLineBridge::pump() {
     rts_ = rts;
     modem_.setRts(rts);
   }
-  held_ += serial_->read();
-  if (!held_.empty()) {
-    auto settings = serial_->portSettings();
-    bool honoursFlow = settings.outxCtsFlow || settings.outX;
-    std::size_t n = honoursFlow ? std::min(held_.size(), modem_.dteRoom()) : held_.size();
-    if (n > 0) {
-      std::string in = held_.substr(0, n);
-      held_.erase(0, n);
-      modem_.fromDte(in);
-    }
-  }
+  // A port that honours flow control keeps what the modem has no room for in its device,
+  // where it counts as queued output; one that does not pushes it all on.
+  auto settings = serial_->portSettings();
+  bool honoursFlow = settings.outxCtsFlow || settings.outX;
+  std::string in = honoursFlow ? serial_->read(modem_.dteRoom()) : serial_->read();
+  if (!in.empty()) modem_.fromDte(in);
   std::string out = modem_.toDte();
   if (!out.empty()) serial_->write(out);
   if (modem_.dcd() != dcd_) serial_->setDcd(dcd_ = modem_.dcd());

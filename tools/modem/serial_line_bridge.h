@@ -21,7 +21,6 @@ class SerialLineBridge {
   EmulatedModem& modem_;
   std::shared_ptr<platform::InProcessSerialLine> serial_;
   bool dtr_ = false, rts_ = true;
-  std::string held_;  // written by the port, not yet taken by the modem
   bool dcd_ = false, cts_ = true, dsr_ = true, ri_ = false;
   bool vanished_ = false;
 };
