@@ -85,6 +85,10 @@ TEST_F(ReceiveMode, ReceivesAFaxAndStoresItsRecordThenStopsAndClosesThePort) {
   expectPages(dir.file("receive/FAX0001.APF"), sent);
   EXPECT_EQ(window->receivedModel().rowCount(), 1);
   EXPECT_TRUE(window->receiveMode());  // still waiting for the next call
+  if (const char* keep = std::getenv("QUILLON_SCREENSHOT_DIR")) {
+    runUntil([] { return false; }, std::chrono::milliseconds(200));
+    window->grab().toImage().save(QString::fromLocal8Bit(keep) + "/main-receive-mode.png");
+  }
 
   window->ReceiveButtonClick();
   EXPECT_FALSE(window->receiveMode());
