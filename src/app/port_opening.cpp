@@ -52,4 +52,15 @@ QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber, std::except
   }
 }
 
+void SetUpFaxPort(serial::TApdCustomComPort& port) {
+  port.SetComNumber(1);
+  port.SetInSize(8192);
+  port.SetOutSize(8192);
+  port.SetAutoOpen(false);
+  port.SetHWFlowOptions(serial::hwfUseRTS | serial::hwfRequireCTS);
+  port.SetBufferFull(7372);
+  port.SetBufferResume(819);
+  port.SetTapiMode(serial::tmOff);
+}
+
 }  // namespace quillon::app

@@ -21,4 +21,8 @@ QString OpenCommPort(serial::TApdCustomComPort& port, int comNumber, std::except
 // The message for a failure `e` while opening port `comNumber`.
 QString PortOpeningMessage(int comNumber, const std::exception& e);
 
+// The port set-up the send dialog and receive mode share: COM1 until chosen, 8192-byte
+// rings, RTS/CTS flow with the 90 % / 10 % marks, opened by hand, no TAPI.
+void SetUpFaxPort(serial::TApdCustomComPort& port);
+
 }  // namespace quillon::app

@@ -55,14 +55,7 @@ std::string fileNamePart(const std::string& path) { return std::filesystem::path
 }  // namespace
 
 ReceiveMode::ReceiveMode(TMainScreen& screen) : screen_(screen) {
-  ApdComPort1.SetComNumber(1);
-  ApdComPort1.SetInSize(8192);
-  ApdComPort1.SetOutSize(8192);
-  ApdComPort1.SetAutoOpen(false);
-  ApdComPort1.SetHWFlowOptions(serial::hwfUseRTS | serial::hwfRequireCTS);
-  ApdComPort1.SetBufferFull(7372);
-  ApdComPort1.SetBufferResume(819);
-  ApdComPort1.SetTapiMode(serial::tmOff);
+  app::SetUpFaxPort(ApdComPort1);
 
   ApdReceiveFax1.SetFaxFileExt("APF");
   ApdReceiveFax1.SetConstantStatus(true);

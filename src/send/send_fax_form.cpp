@@ -42,14 +42,7 @@ TSendFaxForm::TSendFaxForm(const std::vector<int>& mappedPorts, QWidget* parent)
   buildControls();
   selectPort(1);
 
-  ApdComPort1.SetComNumber(1);
-  ApdComPort1.SetInSize(8192);
-  ApdComPort1.SetOutSize(8192);
-  ApdComPort1.SetAutoOpen(false);
-  ApdComPort1.SetHWFlowOptions(serial::hwfUseRTS | serial::hwfRequireCTS);
-  ApdComPort1.SetBufferFull(7372);
-  ApdComPort1.SetBufferResume(819);
-  ApdComPort1.SetTapiMode(serial::tmOff);
+  app::SetUpFaxPort(ApdComPort1);
 
   ApdSendFax1.SetComPort(&ApdComPort1);
   ApdSendFax1.SetStatusDisplay(&ApdFaxStatus1);
