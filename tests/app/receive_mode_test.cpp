@@ -62,7 +62,12 @@ class ReceiveMode : public test::ReceiveWindowTest {
 };
 
 TEST_F(ReceiveMode, ReceivesAFaxAndStoresItsRecordThenStopsAndClosesThePort) {
+  dir.write("QLN.INI", "[Modem]\r\nComPort=4\r\nFaxClassReceive=2\r\nMaximumBPSReceive=14400\r\nInitStringReceive=M0\r\n"
+                       "[Resetting]\r\nString=atm1\r\n[User]\r\nFax=QUILLON RX\r\n[Ports]\r\nCOM5=" +
+                           deviceName + "\r\n");
   ASSERT_TRUE(start());
+  EXPECT_TRUE(commandSent("ATM0")) << "the init string";
+  EXPECT_TRUE(commandSent("atm1")) << "the reset string as written";
   EXPECT_EQ(window->TabSet1->currentIndex(), 1);  // the incoming list
   EXPECT_EQ(window->ReceiveButton->text(), "STOP");
   EXPECT_FALSE(portClosed());
