@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs.h"
+#include "app/fax_list_grid.h"
 #include "app/fax_list_model.h"
 #include "app/help_window.h"
 #include "app/list_source.h"
@@ -159,36 +160,17 @@ void TDMForm::buildMenus() {
 }
 
 QTableView* TDMForm::buildGrid(app::FaxListModel* model) {
-  auto* grid = new QTableView(this);
-  grid->setModel(model);
-  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setWordWrap(false);
-  grid->verticalHeader()->hide();
-  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-  grid->horizontalHeader()->setStretchLastSection(true);
-  grid->horizontalHeader()->setHighlightSections(false);
+  QTableView* grid = app::newFaxListGrid(model, this);
+  grid->setAlternatingRowColors(false);
   // Light yellow: the desktop's tooltip colour.
   QPalette palette = grid->palette();
   palette.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
   palette.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
   grid->setPalette(palette);
-  const double capital = grid->fontMetrics().horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) / 26.0;
-  const auto& columns = model->layout().columns;
-  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    int label = grid->horizontalHeader()->fontMetrics().horizontalAdvance(QString::fromLatin1(columns[c].label)) + 16;
-    grid->setColumnWidth(c, std::max(int(columns[c].displayWidth * capital) + 12, label));
-  }
   grid->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
     PopupMenu1->popup(grid->viewport()->mapToGlobal(at));
   });
-  connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [model](const QModelIndex& current) {
-            if (current.isValid()) model->source().makeCurrent(current.row());
-          });
   // A double click on the "Deleted?" column deletes the fax.
   connect(grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.column() == 0) ToggleDeletedStateClick();
